@@ -27,3 +27,18 @@ struct SiteParameters {
 };
 
 }  // namespace mantlept
+
+namespace mantlept {
+
+// Sets the members that every new association starts from 0 (the others keep
+// their values until computed again).
+void resetSiteParameters(SiteParameters& p);
+
+// Computes the members from the association's cation formulas, in the order
+// orthopyroxene, clinopyroxene, olivine, spinel, garnet. An association with
+// orthopyroxene prints an empty line on the terminal. A member whose
+// denominator is 0 is set to 0.
+void computeSiteParameters(const std::array<CationFormula, kSlotCount>& cat, SiteParameters& p,
+                           Terminal& out);
+
+}  // namespace mantlept

@@ -1,0 +1,128 @@
+#include "core/fixed_fields.hpp"
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+namespace mantlept {
+
+std::string_view FieldCursor::take(int width, int* startColumn) {
+  std::size_t start = pos_ < line_.size() ? pos_ : line_.size();
+  std::size_t end = start;
+  std::size_t limit = pos_ + static_cast<std::size_t>(width);
+  bool comma = false;
+  while (end < limit && end < line_.size()) {
+    if (line_[end] == ',') {
+      comma = true;
+      break;
+    }
+    ++end;
+  }
+  lastColumn_ = static_cast<int>(pos_);
+  if (startColumn) *startColumn = lastColumn_;
+  last_ = line_.substr(start, end - start);
+  pos_ = comma ? end + 1 : limit;
+  return last_;
+}
+
+std::string_view FieldCursor::takeText(int width, char* buffer) {
+  for (int i = 0; i < width; ++i) {
+    std::size_t at = pos_ + static_cast<std::size_t>(i);
+    buffer[i] = at < line_.size() ? line_[at] : ' ';
+  }
+  pos_ += static_cast<std::size_t>(width);
+  return std::string_view(buffer, static_cast<std::size_t>(width));
+}
+
+std::optional<Real> FieldCursor::real(int width, int impliedDecimals) {
+  return parseRealField(take(width), impliedDecimals);
+}
+
+std::optional<int> FieldCursor::integer(int width) { return parseIntegerField(take(width)); }
+
+namespace {
+
+// The field with its blanks removed, or empty when a character is neither a
+// blank nor part of a number.
+bool compact(std::string_view text, std::string& out) {
+  out.clear();
+  for (char c : text) {
+    if (c == ' ') continue;
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e' ||
+        c == 'D' || c == 'd') {
+      out.push_back(c);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::optional<Real> parseRealField(std::string_view text, int impliedDecimals) {
+  thread_local std::string s;
+  if (!compact(text, s)) return std::nullopt;
+  if (s.empty()) return 0.0f;
+
+  std::size_t i = 0;
+  std::string number;
+  if (s[i] == '+' || s[i] == '-') number.push_back(s[i++]);
+  std::string digits;
+  bool point = false;
+  int fractionDigits = 0;
+  for (; i < s.size() && (isDigit(s[i]) || s[i] == '.'); ++i) {
+    if (s[i] == '.') {
+      if (point) return std::nullopt;
+      point = true;
+    } else {
+      digits.push_back(s[i]);
+      if (point) ++fractionDigits;
+    }
+  }
+  if (digits.empty()) return std::nullopt;
+  long exponent = 0;
+  if (i < s.size()) {
+    if (s[i] != 'E' && s[i] != 'e' && s[i] != 'D' && s[i] != 'd') return std::nullopt;
+    ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i == s.size()) return std::nullopt;
+    for (; i < s.size(); ++i) {
+      if (!isDigit(s[i])) return std::nullopt;
+      if (exponent < 100000) exponent = exponent * 10 + (s[i] - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  // The value is digits x 10^(exponent - decimals), decimals being those after
+  // the point, or the implied ones when there is no point.
+  exponent -= point ? fractionDigits : impliedDecimals;
+  number += digits;
+  number += 'e';
+  number += std::to_string(exponent);
+  char* end = nullptr;
+  float value = std::strtof(number.c_str(), &end);
+  if (end == nullptr || *end != '\0' || !usable(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> parseIntegerField(std::string_view text) {
+  thread_local std::string s;
+  if (!compact(text, s)) return std::nullopt;
+  if (s.empty()) return 0;
+  std::size_t i = 0;
+  bool negative = false;
+  if (s[i] == '+' || s[i] == '-') negative = s[i++] == '-';
+  if (i == s.size()) return std::nullopt;
+  long long value = 0;
+  for (; i < s.size(); ++i) {
+    if (!isDigit(s[i])) return std::nullopt;
+    value = value * 10 + (s[i] - '0');
+    if (value > INT_MAX) return std::nullopt;
+  }
+  return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace mantlept

@@ -1,0 +1,36 @@
+#pragma once
+// The answers of the opening dialogue; constant for the rest of the run.
+#include <string>
+#include <vector>
+
+#include "core/real.hpp"
+
+namespace mantlept {
+
+inline constexpr int kMaxCombinations = 12;
+
+// One chosen pair of methods, with the labels of the numbers as typed.
+struct MethodCombination {
+  int thermometer = 1;
+  int barometer = 1;
+  std::string thermometerLabel;  // 16 characters
+  std::string barometerLabel;    // 16 characters
+};
+
+struct RunSettings {
+  std::string inputFileName;
+  int ferricOption = 1;  // 1 = all iron ferrous, 2 = ferric iron estimated
+  int combinationCount = 0;  // as typed; negative means no combination
+  std::vector<MethodCombination> combinations;
+  int oxybarometerNumber = 0;
+  std::string resultsFileName;
+  bool writeCoefficients = false;
+  int iterationLimit = 3;
+  Real startT = 1000.0f;
+  Real startP = 10.0f;
+
+  // Number of combinations evaluated (0 for a negative count).
+  int evaluatedCount() const { return combinationCount > 0 ? combinationCount : 0; }
+};
+
+}  // namespace mantlept

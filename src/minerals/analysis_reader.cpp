@@ -1,0 +1,105 @@
+#include "minerals/analysis_reader.hpp"
+
+#include <algorithm>
+
+#include "core/fixed_fields.hpp"
+#include "minerals/formula.hpp"
+#include "minerals/site_parameters.hpp"
+
+namespace mantlept {
+
+namespace {
+
+constexpr std::string_view kCodeLetters = "EDOSGRI";
+constexpr std::array<std::string_view, 12> kOxideNames = {
+    "SiO2", "TiO2", "Al2O3", "Cr2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O", "NiO", "Fe2O3"};
+
+}  // namespace
+
+int slotOfCode(char code) {
+  std::size_t at = kCodeLetters.find(code);
+  return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+bool parseAnalysisLine(std::string_view line, MineralAnalysis& out, std::string& error) {
+  FieldCursor fields(line);
+  char code[8];
+  fields.takeText(8, out.name.data());
+  fields.takeText(8, code);
+  out.code = code[0];
+  for (int k = 0; k < OxideValues::kCount; ++k) {
+    int column = 0;
+    std::string_view text = fields.take(8, &column);
+    std::optional<Real> value = parseRealField(text, 4);
+    if (!value) {
+      error = "the " + std::string(kOxideNames[static_cast<std::size_t>(k)]) + " field (columns " +
+              std::to_string(column + 1) + "-" + std::to_string(column + 8) + ") holds \"" +
+              std::string(text) + "\", which is not a number";
+      return false;
+    }
+    out.ox[k] = *value;
+  }
+  fields.takeText(32, out.description.data());
+  return true;
+}
+
+void resetAssociation(RunState& s) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    s.ox[slot] = OxideValues{};
+    Real sum = s.cat[slot].Sum;
+    s.cat[slot] = CationFormula{};
+    s.cat[slot].Sum = sum;
+  }
+  resetSiteParameters(s.site);
+  s.fO2 = 0.0f;
+  s.T = s.startT;
+  s.P = s.startP;
+}
+
+bool AnalysisReader::readLine() {
+  if (!lines_.next()) {
+    if (lines_.failed()) {
+      message_ = "mantlept: " + fileName_ + ": reading failed after line " +
+                 std::to_string(lines_.lineNumber());
+    }
+    return false;
+  }
+  std::string error;
+  if (!parseAnalysisLine(lines_.text(), pending_, error)) {
+    message_ = "mantlept: " + fileName_ + ", line " + std::to_string(lines_.lineNumber()) + ": " +
+               error;
+    return false;
+  }
+  hasPending_ = true;
+  return true;
+}
+
+AnalysisReader::Status AnalysisReader::next(RunState& s, AssociationInfo& info,
+                                            bool estimateFerric) {
+  resetAssociation(s);
+  bool started = false;
+  bool hasMineral = false;
+  for (;;) {
+    if (!hasPending_ && !readLine()) {
+      if (!message_.empty()) return Status::Unreadable;
+      return hasMineral ? Status::Association : Status::End;
+    }
+    if (started && pending_.name != info.name) return Status::Association;
+    hasPending_ = false;
+    if (!started) {
+      started = true;
+      info.name = pending_.name;
+      std::fill(info.description.begin(), info.description.end(), ' ');
+      std::copy(pending_.description.begin(), pending_.description.end(),
+                info.description.begin());
+    }
+    int slot = slotOfCode(pending_.code);
+    if (slot < 0) continue;
+    Recalculation r = recalculate(pending_.ox, slot + 1, estimateFerric);
+    s.ox[slot] = r.ox;
+    s.cat[slot] = r.cat;
+    hasMineral = true;
+  }
+}
+
+}  // namespace mantlept

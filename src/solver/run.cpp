@@ -1,0 +1,87 @@
+#include "solver/run.hpp"
+
+#include <string>
+
+#include "dialogue/dialogue.hpp"
+#include "minerals/analysis_reader.hpp"
+#include "minerals/site_parameters.hpp"
+#include "report/results_file.hpp"
+#include "solver/solver.hpp"
+
+namespace mantlept {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+namespace {
+
+bool writeFailed(OutputFile& file, std::ostream& err) {
+  if (file.good()) return false;
+  err << "mantlept: writing the results file \"" << file.path()
+      << "\" failed (is the disk full?); the rows written before are kept\n";
+  return true;
+}
+
+}  // namespace
+
+int runProgram(std::istream& in, Terminal& out, std::ostream& err) {
+  DialogueFiles files;
+  RunSettings settings;
+  try {
+    settings = runDialogue(in, out, err, files, [](const RunSettings& s, OutputFile& file) {
+      file.write(resultsHeader(s));
+      file.write("\n");
+    });
+  } catch (const DialogueAborted& e) {
+    out.flush();
+    err << e.what() << '\n';
+    files.results.discard();
+    return 1;
+  }
+  if (writeFailed(files.results, err)) return 1;
+
+  RunState s;
+  s.startT = settings.startT;
+  s.startP = settings.startP;
+  CombinationResults results{};
+  ReportState report;
+  AssociationInfo info;
+  AnalysisReader reader(files.analysis.handle(), settings.inputFileName);
+  std::string row;
+  const bool ferric = settings.ferricOption == 2;
+  for (;;) {
+    if (stopRequested != 0) {
+      out.flush();
+      files.results.close();
+      err << "mantlept: stopped; the results file holds every association finished so far\n";
+      return 128 + static_cast<int>(stopRequested);
+    }
+    AnalysisReader::Status status = reader.next(s, info, ferric);
+    if (status == AnalysisReader::Status::End) break;
+    if (status == AnalysisReader::Status::Unreadable) {
+      out.flush();
+      err << reader.message() << "\nmantlept: the run stopped there; the results file \""
+          << settings.resultsFileName << "\" keeps the samples finished before\n";
+      files.results.close();
+      return 1;
+    }
+    computeSiteParameters(s.cat, s.site, out);
+    evaluateAssociation(s, settings, info.nameText(), results, out);
+    FeNumbers fe = estimateFeNumbers(s, report);
+    row.clear();
+    appendResultsRow(row, s, settings, info, fe, results);
+    row += '\n';
+    files.results.write(row);
+    if (writeFailed(files.results, err)) return 1;
+  }
+  files.analysis.close();
+  if (!files.results.close()) {
+    err << "mantlept: closing the results file \"" << settings.resultsFileName
+        << "\" failed (is the disk full?)\n";
+    return 1;
+  }
+  out.line("Kolvex");
+  out.flush();
+  return 0;
+}
+
+}  // namespace mantlept
