@@ -30,37 +30,14 @@ RunState lherzolite() {
   s.TK = 777.0f;
   s.Tin = 5.0f;
   s.n = 9;
-  s.cat[Opx] = {.Si = 1.95f,
-                .Ti = 0.002f,
-                .Al = 0.08f,
-                .Cr = 0.01f,
-                .Fe = 0.15f,
-                .Mn = 0.003f,
-                .Mg = 1.75f,
-                .Ca = 0.03f,
-                .Na = 0.01f,
-                .Sum = 3.985f};
-  s.cat[Cpx] = {.Si = 1.98f,
-                .Ti = 0.005f,
-                .Al = 0.10f,
-                .Cr = 0.02f,
-                .Fe = 0.12f,
-                .Mn = 0.003f,
-                .Mg = 0.95f,
-                .Ca = 0.78f,
-                .Na = 0.05f,
-                .Sum = 4.008f};
-  s.cat[Ol] = {.Si = 1.0f, .Fe = 0.18f, .Mn = 0.0015f, .Mg = 1.80f, .Ni = 0.007f, .Sum = 2.9885f};
-  s.cat[Gar] = {.Si = 2.98f,
-                .Ti = 0.01f,
-                .Al = 1.85f,
-                .Cr = 0.12f,
-                .Fe = 0.40f,
-                .Mn = 0.015f,
-                .Mg = 1.95f,
-                .Ca = 0.62f,
-                .Na = 0.005f,
-                .Sum = 7.95f};
+  // Si Ti Al Cr Fe Mn Mg Ca Na K Ni Fe3 Sum, cations per formula unit.
+  const auto fill = [&s](Slot slot, std::array<Real, CationFormula::kCount> v) {
+    for (int k = 0; k < CationFormula::kCount; ++k) s.cat[slot][k] = v[k];
+  };
+  fill(Opx, {1.95f, 0.002f, 0.08f, 0.01f, 0.15f, 0.003f, 1.75f, 0.03f, 0.01f, 0, 0, 0, 3.985f});
+  fill(Cpx, {1.98f, 0.005f, 0.10f, 0.02f, 0.12f, 0.003f, 0.95f, 0.78f, 0.05f, 0, 0, 0, 4.008f});
+  fill(Ol, {1.0f, 0, 0, 0, 0.18f, 0.0015f, 1.80f, 0, 0, 0, 0.007f, 0, 2.9885f});
+  fill(Gar, {2.98f, 0.01f, 1.85f, 0.12f, 0.40f, 0.015f, 1.95f, 0.62f, 0.005f, 0, 0, 0, 7.95f});
   s.ox[Gar].TiO2 = 0.2f;
 
   const CationFormula& g = s.cat[Gar];
@@ -115,13 +92,11 @@ void exactZero(Real& x, Real& other, const std::function<Real(Real)>& expr) {
   ADD_FAILURE() << "no exact zero near " << start;
 }
 
-double t20Of(const RunState& s) {
-  return ref::t20(
-      d(s.site.XCa_Gar), d(s.site.XMn_Gar), d(s.P),
-      ref::kdGarOpx(d(s.cat[Gar].Fe), d(s.cat[Gar].Mg), d(s.cat[Opx].Fe), d(s.cat[Opx].Mg)));
-}
 double kdoOf(const RunState& s) {
   return ref::kdGarOpx(d(s.cat[Gar].Fe), d(s.cat[Gar].Mg), d(s.cat[Opx].Fe), d(s.cat[Opx].Mg));
+}
+double t20Of(const RunState& s) {
+  return ref::t20(d(s.site.XCa_Gar), d(s.site.XMn_Gar), d(s.P), kdoOf(s));
 }
 double kdcOf(const RunState& s) {
   return ref::kdGarCpx(d(s.cat[Gar].Fe), d(s.cat[Gar].Mg), d(s.cat[Cpx].Fe), d(s.cat[Cpx].Mg));
