@@ -48,8 +48,8 @@ BarometerOutcome garnetChromiumPressure(RunState& s) {
                  22.5f * g.Na2O + 0.02f * (T - 273.0f) - g.TiO2 - 12.0f + g.FeO / 7.0f;
   Real x = 2.2f * Q + 0.006f * Q;
   Real y = -0.00007f * cube(x) + 0.0057f * square(x) + 0.85f * x;
-  Real P = g.MgO / g.FeO + 5.5f * g.Na2O + y - 0.9f * (4.0f - g.Cr2O3) -
-           7.0f * (g.TiO2 - 0.1f) - 2.0f * (g.FeO - 7.0f) + 100.0f * c.Ti;
+  Real P = g.MgO / g.FeO + 5.5f * g.Na2O + y - 0.9f * (4.0f - g.Cr2O3) - 7.0f * (g.TiO2 - 0.1f) -
+           2.0f * (g.FeO - 7.0f) + 100.0f * c.Ti;
   if (!assign(s, P)) return kNotComplete;
   if (P <= 10.0f) return kNotComplete;
   if (P <= 40.0f) return kSet;
@@ -104,9 +104,9 @@ BarometerOutcome barometer16(RunState& s) {
   const Real Th = s.T + 273.0f;
   const Real Pin = s.P;
 
-  const Real k = std::exp((22.86f * Pin + 1400.0f * s.site.XCa_Gar + 3740.0f) / (1.987f * Th) -
-                          0.986f) *
-                 c.Mg / c.Fe;
+  const Real k =
+      std::exp((22.86f * Pin + 1400.0f * s.site.XCa_Gar + 3740.0f) / (1.987f * Th) - 0.986f) *
+      c.Mg / c.Fe;
   const Real s1 = k / (k + 1.0f);
   const Real e = std::exp(-(26.4f * Pin + 6425.0f) / Th + 1.843f);
   const Real h = c.Ca / e;
@@ -130,10 +130,10 @@ BarometerOutcome barometer16(RunState& s) {
   const Real K = square(l) * square(r) * (m * m * m * m * m * m) /
                  (square(s6) * (s5 * s5 * s5 * s5) * square(s3));
   if (!(K > 1e-07f)) return kNotComplete;
-  const Real P = (-1.987f * Th * std::log(K) - 14412.0f * square(g) +
-                  (l - r) * g * (49782.0f - 23.5f * Th) + 23900.0f * square(s2) - 2873.0f -
-                  3.94f * Th) /
-                 (146.0f * square(g) - 397.0f);
+  const Real P =
+      (-1.987f * Th * std::log(K) - 14412.0f * square(g) + (l - r) * g * (49782.0f - 23.5f * Th) +
+       23900.0f * square(s2) - 2873.0f - 3.94f * Th) /
+      (146.0f * square(g) - 397.0f);
   return finish(s, P);
 }
 
@@ -233,8 +233,8 @@ BarometerOutcome barometer37(RunState& s) {
   if (P > 35.0f) {
     if (P > 80.0f) P = garnetBase(g) + g.Cr2O3 / 4.0f;
   } else {
-    P = garnetBase(g) + 0.00007f * g.MgO * g.CaO * (T - 273.0f) +
-        2.45f * (7.0f - g.CaO) * g.Cr2O3 - 0.5f * g.FeO;
+    P = garnetBase(g) + 0.00007f * g.MgO * g.CaO * (T - 273.0f) + 2.45f * (7.0f - g.CaO) * g.Cr2O3 -
+        0.5f * g.FeO;
     if (P >= 55.0f) P = 7.0f * std::log(P - 55.0f) + 55.0f;
   }
   return finish(s, P);
@@ -259,10 +259,10 @@ BarometerOutcome barometer39(RunState& s) {
   const OxideValues& o = s.ox[Ilm];
   if (!(o.MgO > 1.5f) || !(s.cat[Ilm].Ti > 1e-07f)) return kNotComplete;
   const Real T = s.T;
-  const Real x = (2.15f * (o.TiO2 - 23.5f) - ((T - 750.0f) / 20.0f) * s.cat[Ilm].Cr * o.MgO -
-                  1.45f * o.MnO) *
-                     T / 1273.0f -
-                 0.01f * T / (s.P - 1.0f);
+  const Real x =
+      (2.15f * (o.TiO2 - 23.5f) - ((T - 750.0f) / 20.0f) * s.cat[Ilm].Cr * o.MgO - 1.45f * o.MnO) *
+          T / 1273.0f -
+      0.01f * T / (s.P - 1.0f);
   const Real P = (60.0f - x) / 6.2f + x;
   if (!assign(s, P)) return kNotComplete;
   if (!(P > 1e-07f)) return kNotComplete;
@@ -275,8 +275,7 @@ BarometerOutcome barometer41(RunState& s) {
   if (!(o.Al2O3 > 1e-08f)) return kNotComplete;
   const Real a = 10000.0f * o.Al2O3;
   const Real q = 10000.0f * o.Cr2O3;
-  const Real P =
-      ((13.409f - 2.0f * std::log(a)) * s.T - 9423.0f - 1860.0f * q / (q + a)) / 55.6f;
+  const Real P = ((13.409f - 2.0f * std::log(a)) * s.T - 9423.0f - 1860.0f * q / (q + a)) / 55.6f;
   return finish(s, P);
 }
 
