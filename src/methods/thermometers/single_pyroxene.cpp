@@ -113,8 +113,8 @@ ThermometerOutcome thermometer32(RunState& s) {
   const Real m = liq.Ca / (liq.Mn + liq.Ca);
   if (!(q > 1e-07f) || !(m > 1e-07f) || !(liq.Na > 1e-07f)) return ThermometerOutcome::NotComplete;
   if (!usable(q, m)) return ThermometerOutcome::NotComplete;
-  return store(s, 10000.0f / (6.73f - 0.26f * std::log(q) - 0.86f * std::log(m) +
-                              0.52f * std::log(liq.Na)));
+  return store(
+      s, 10000.0f / (6.73f - 0.26f * std::log(q) - 0.86f * std::log(m) + 0.52f * std::log(liq.Na)));
 }
 
 // Enstatite-in-clinopyroxene thermometer (2002). Writes TK.
@@ -132,8 +132,8 @@ ThermometerOutcome thermometer43(RunState& s) {
   const Real tb = clinopyroxeneBaseTemperature(s);
   if (!usable(tb)) return ThermometerOutcome::NotComplete;
   const OxideValues& o = s.ox[Cpx];
-  Real tk = 3.0f * (o.MgO + o.Cr2O3) + 33.0f * (o.Cr2O3 + o.Al2O3) - 1e-06f * square(tb) +
-            0.9575f * tb;
+  Real tk =
+      3.0f * (o.MgO + o.Cr2O3) + 33.0f * (o.Cr2O3 + o.Al2O3) - 1e-06f * square(tb) + 0.9575f * tb;
   if (tk <= 800.0f) tk = tk + 10.0f * (s.P - 20.0f);
   return store(s, tk);
 }

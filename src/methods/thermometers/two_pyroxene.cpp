@@ -173,10 +173,9 @@ ThermometerOutcome thermometer36(RunState& s) {
   if (!(aO > 1e-07f) || !(aC > 1e-07f)) return ThermometerOutcome::NotComplete;
   if (!usable(aO, aC)) return ThermometerOutcome::NotComplete;
   const Real l = std::log(aO) - std::log(aC);
-  return store(s, (678.0f * s.P / 10.0f + 24787.0f) /
-                          (15.67f + 3.69f * c.Fe + 14.37f * c.Ti -
-                           3.25f * (c.Cr + c.Al - c.Na) + l) -
-                      273.0f);
+  const Real quotient = (678.0f * s.P / 10.0f + 24787.0f) /
+                        (15.67f + 3.69f * c.Fe + 14.37f * c.Ti - 3.25f * (c.Cr + c.Al - c.Na) + l);
+  return store(s, quotient - 273.0f);
 }
 
 }  // namespace mantlept
