@@ -24,9 +24,8 @@ ThermometerOutcome store(RunState& s, Real tk) {
 // y = 1 - 2 Ca / (Mg + Ca).
 Real enstatiteMeasure(const CationFormula& c) { return 1.0f - 2.0f * c.Ca / (c.Mg + c.Ca); }
 
-// Base temperature of the enstatite-in-clinopyroxene thermometer, or NaN when the
-// clinopyroxene gives no value (absent, its activity term not above 1e-07, a zero
-// divisor).
+// Base temperature Tb of the enstatite-in-clinopyroxene thermometers, or NaN when
+// the clinopyroxene gives none (its site product a not above 1e-07, a zero divisor).
 Real clinopyroxeneBaseTemperature(const RunState& s) {
   const CationFormula& c = s.cat[Cpx];
   const Real a = (1.0f - 0.5f * (c.Na + c.Cr + c.K + c.Al)) * (1.0f - c.Ca - c.Na - c.K);
