@@ -126,8 +126,7 @@ BarometerOutcome barometer4(RunState& s) {
 // Al-in-orthopyroxene with garnet, quadratic in P (1990 calibration). Writes P.
 BarometerOutcome barometer5(RunState& s) { return opxGarnetQuadratic(s, kQuadratic5); }
 
-// Orthopyroxene-garnet Al exchange from the orthopyroxene and garnet formulas (1985).
-// Writes XAl_Gar, XCr_Gar and P.
+// Orthopyroxene-garnet Al exchange from both formulas (1985). Writes XAl_Gar, XCr_Gar and P.
 BarometerOutcome barometer7(RunState& s) {
   if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];
@@ -210,8 +209,7 @@ BarometerOutcome barometer12(RunState& s) {
   return setPressure(s, aluminaInOpxPressure(s, -3473.0f, -94.5f, 0.94f));
 }
 
-// Orthopyroxene-garnet Al exchange with Cr and Ti corrected M1 aluminium,
-// corrected Ti term. Writes P.
+// Orthopyroxene-garnet Al exchange, M1 aluminium with Ti added back. Writes P.
 BarometerOutcome barometer29(RunState& s) {
   if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];

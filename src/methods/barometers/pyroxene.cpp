@@ -9,7 +9,7 @@ namespace {
 
 constexpr Real kTiny = 1e-07f;
 
-// Calcium fraction, M1 aluminium and Cr/(Cr + Al) of one pyroxene formula.
+// Calcium fraction, M1 aluminium and Cr fraction of the trivalent cations of one pyroxene.
 struct PyroxeneTerms {
   Real XCa, A, R;
 };
@@ -33,8 +33,7 @@ bool positive(Real K) { return K > kTiny && usable(K); }
 
 }  // namespace
 
-// Ca partitioning between coexisting orthopyroxene and clinopyroxene (1984).
-// Writes XCa_Opx, XCa_Cpx and P.
+// Ca partitioning between orthopyroxene and clinopyroxene (1984). Writes XCa_Opx, XCa_Cpx, P.
 BarometerOutcome barometer15(RunState& s) {
   const CationFormula& opx = s.cat[Opx];
   const CationFormula& cpx = s.cat[Cpx];
@@ -57,8 +56,7 @@ BarometerOutcome barometer15(RunState& s) {
   return BarometerOutcome::PressureSet;
 }
 
-// Single-clinopyroxene Al-Ca barometer in garnet facies, after the three Cpx
-// checks of Al, Cr and Fe. Writes P.
+// Single-clinopyroxene Al-Ca barometer, garnet facies, behind Cpx Al, Cr, Fe checks. Writes P.
 BarometerOutcome barometer24(RunState& s) {
   const CationFormula& cpx = s.cat[Cpx];
   if (!(cpx.Al > kTiny)) return BarometerOutcome::NotComplete;
