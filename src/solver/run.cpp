@@ -23,7 +23,8 @@ bool writeFailed(OutputFile& file, std::ostream& err) {
 
 }  // namespace
 
-int runProgram(std::istream& in, Terminal& out, std::ostream& err) {
+int runProgram(std::istream& in, Terminal& out, std::ostream& err,
+               const AssociationWatcher& watch) {
   DialogueFiles files;
   RunSettings settings;
   try {
@@ -72,6 +73,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err) {
     row += '\n';
     files.results.write(row);
     if (writeFailed(files.results, err)) return 1;
+    if (watch) watch(s, fe, results);
   }
   files.analysis.close();
   if (!files.results.close()) {

@@ -2,10 +2,14 @@
 // One whole run: the opening dialogue, then every association of the analysis
 // file through its combinations to its results row.
 #include <csignal>
+#include <functional>
 #include <istream>
 #include <ostream>
 
 #include "core/terminal.hpp"
+#include "report/result_lines.hpp"
+#include "report/results_file.hpp"
+#include "solver/run_state.hpp"
 
 namespace mantlept {
 
@@ -13,9 +17,15 @@ namespace mantlept {
 // association it is working on; holds the signal number.
 extern volatile std::sig_atomic_t stopRequested;
 
+// Sees every association once its row is written: the store, its Fe-number
+// estimates and its combination results (checks in tests and fuzzing).
+using AssociationWatcher =
+    std::function<void(const RunState&, const FeNumbers&, const CombinationResults&)>;
+
 // Runs the program on `in` (answers) and `out` (terminal); messages on `err`.
 // Returns the exit status: 0 after the stop word, 1 for a failure, 128 + the
 // signal number when stopped by a signal.
-int runProgram(std::istream& in, Terminal& out, std::ostream& err);
+int runProgram(std::istream& in, Terminal& out, std::ostream& err,
+               const AssociationWatcher& watch = {});
 
 }  // namespace mantlept
