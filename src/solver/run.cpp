@@ -1,5 +1,6 @@
 #include "solver/run.hpp"
 
+#include <cstring>
 #include <string>
 
 #include "dialogue/dialogue.hpp"
@@ -14,10 +15,12 @@ volatile std::sig_atomic_t stopRequested = 0;
 
 namespace {
 
+// Writes the header or row added last; says so when that failed.
 bool writeFailed(OutputFile& file, std::ostream& err) {
-  if (file.good()) return false;
+  if (file.commit()) return false;
   err << "mantlept: writing the results file \"" << file.path()
-      << "\" failed (is the disk full?); the rows written before are kept\n";
+      << "\" failed: " << std::strerror(file.error())
+      << "; the rows written before it are complete and kept\n";
   return true;
 }
 
@@ -78,7 +81,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
   files.analysis.close();
   if (!files.results.close()) {
     err << "mantlept: closing the results file \"" << settings.resultsFileName
-        << "\" failed (is the disk full?)\n";
+        << "\" failed: " << std::strerror(files.results.error()) << '\n';
     return 1;
   }
   out.line("Kolvex");
