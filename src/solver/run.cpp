@@ -37,8 +37,13 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
     });
   } catch (const DialogueAborted& e) {
     out.flush();
-    err << e.what() << '\n';
     files.results.discard();
+    if (stopRequested != 0) {
+      // The input ended because a signal interrupted the wait for an answer.
+      err << "mantlept: stopped during the questions; no results file is left\n";
+      return 128 + static_cast<int>(stopRequested);
+    }
+    err << e.what() << '\n';
     return 1;
   }
   if (writeFailed(files.results, err)) return 1;
@@ -61,6 +66,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
     }
     AnalysisReader::Status status = reader.next(s, info, ferric);
     if (status == AnalysisReader::Status::End) break;
+    if (status == AnalysisReader::Status::Unreadable && stopRequested != 0) continue;
     if (status == AnalysisReader::Status::Unreadable) {
       out.flush();
       err << reader.message() << "\nmantlept: the run stopped there; the results file \""
