@@ -29,6 +29,9 @@ struct ChildOptions {
   std::vector<std::pair<std::string, std::string>> files;
   // Largest size in bytes of any file the program writes; -1 for no limit.
   long long fileSizeLimit = -1;
+  // Standard input is a pipe that stays open after the answers until
+  // finish(), as at a terminal where the user has not typed the next answer.
+  bool holdInput = false;
   // Called with the run's folder once the files are written, before the start.
   std::function<void(const std::filesystem::path&)> prepare;
 };
@@ -45,15 +48,17 @@ class ChildRun {
     }
     std::ofstream(dir_ / ".answers", std::ios::binary) << options.answers;
     if (options.prepare) options.prepare(dir_);
-    int out[2], err[2];
+    int out[2], err[2], input[2] = {-1, -1};
     if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    if (options.holdInput && pipe(input) != 0) throw std::runtime_error("pipe failed");
     const std::string program = programPath();
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-      int in = open((dir_ / ".answers").c_str(), O_RDONLY);
+      int in = options.holdInput ? input[0] : open((dir_ / ".answers").c_str(), O_RDONLY);
       if (in < 0 || chdir(dir_.c_str()) != 0) _exit(126);
       dup2(in, 0);
+      if (options.holdInput) close(input[1]);
       dup2(out[1], 1);
       dup2(err[1], 2);
       close(out[0]);
@@ -72,6 +77,14 @@ class ChildRun {
     close(err[1]);
     outFd_ = out[0];
     errFd_ = err[0];
+    if (options.holdInput) {
+      close(input[0]);
+      inFd_ = input[1];
+      if (::write(inFd_, options.answers.data(), options.answers.size()) !=
+          static_cast<ssize_t>(options.answers.size())) {
+        throw std::runtime_error("writing the answers failed");
+      }
+    }
   }
 
   ChildRun(const ChildRun&) = delete;
@@ -83,6 +96,7 @@ class ChildRun {
     }
     if (outFd_ >= 0) close(outFd_);
     if (errFd_ >= 0) close(errFd_);
+    if (inFd_ >= 0) close(inFd_);
   }
 
   const std::filesystem::path& dir() const { return dir_; }
@@ -104,6 +118,9 @@ class ChildRun {
   // Reads both pipes to their end and waits for the program. The status is
   // the exit status, or minus the signal number when a signal ended it.
   ProgramRun finish() {
+    // End of input now: a program still waiting for an answer then ends.
+    if (inFd_ >= 0) close(inFd_);
+    inFd_ = -1;
     ProgramRun run;
     run.dir = dir_;
     pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
@@ -137,6 +154,7 @@ class ChildRun {
   pid_t pid_ = -1;
   int outFd_ = -1;
   int errFd_ = -1;
+  int inFd_ = -1;
 };
 
 }  // namespace mantlept::e2e

@@ -194,5 +194,39 @@ TEST(Faults, AnInterruptedRunLeavesOnlyCompleteRows) {
   }
 }
 
+// A signal while the program waits for an answer ends it at once (it does not
+// wait for the next answer): status 128 plus the signal number, a message, and
+// no results file left behind, also when the results file was already created.
+TEST(Faults, ASignalDuringTheQuestionsEndsTheRunAtOnce) {
+  struct Case {
+    const char* waitingFor;
+    std::string answers;
+    int signal;
+    int status;
+  };
+  const std::vector<Case> cases = {
+      {"the analysis file name", "", SIGINT, 130},
+      {"the iteration number, after the results file", "a.txt\nN\n1\n0101\n0\nr.csv\nN\n",
+       SIGTERM, 143},
+      {"the starting point", "a.txt\nN\n1\n0101\n0\nr.csv\nN\n\n", SIGINT, 130},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.waitingFor);
+    ChildOptions options;
+    options.files = {{"a.txt", kAnalysis}};
+    options.answers = c.answers;
+    options.holdInput = true;
+    ChildRun child(options);
+    // Let the program read the answers given and wait for the next one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    child.sendSignal(c.signal);
+    ProgramRun run = child.finish();
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("input ended"), std::string::npos) << run.err;
+    EXPECT_FALSE(run.exists("r.csv"));
+  }
+}
+
 }  // namespace
 }  // namespace mantlept::e2e
