@@ -76,7 +76,8 @@ std::string fixedResult(const std::string& name7) {
 
 std::vector<std::string> resultRows(const ProgramRun& run) {
   std::vector<std::string> rows;
-  for (std::string_view l : checks::splitLines(run.file("r.csv"))) rows.emplace_back(l);
+  const std::string text = run.file("r.csv");
+  for (std::string_view l : checks::splitLines(text)) rows.emplace_back(l);
   if (!rows.empty()) rows.erase(rows.begin());  // the header
   return rows;
 }
