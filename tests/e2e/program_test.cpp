@@ -241,6 +241,16 @@ TEST(Program, UnreadableLineStopsWithAMessageAndKeepsEarlierRows) {
   std::vector<std::string> rows = fileLines(run);
   ASSERT_EQ(rows.size(), 2u);  // the header and sample A
   EXPECT_EQ(rows[1].substr(0, 12), " \"A       \",");
+
+  // An unreadable line inside an association: that association is not evaluated.
+  std::string badA = analysisLine("A", 'D', kCpx);
+  badA.replace(26, 4, "1..2");  // two points in the TiO2 field
+  ProgramRun inside = runProgram(answers(combinationAnswers({"0101"})),
+                                 {{"rocks.txt", analysisLine("A", 'G', kGar) + badA}});
+  EXPECT_EQ(inside.status, 1);
+  EXPECT_NE(inside.err.find("line 2: the TiO2 field (columns 25-32)"), std::string::npos)
+      << inside.err;
+  EXPECT_EQ(fileLines(inside).size(), 1u);
 }
 
 // Literature garnet lherzolites recalculated independently with the
