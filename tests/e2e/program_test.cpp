@@ -283,3 +283,30 @@ TEST(Program, GarnetLherzolitesAgreeWithAnIndependentRecalculation) {
 
 }  // namespace
 }  // namespace mantlept::e2e
+
+namespace mantlept::e2e {
+namespace {
+
+TEST(Program, HelpAndVersion) {
+  // With no answers at all the dialogue ends at its first question.
+  ProgramRun none = runProgram("", {});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("input ended"), std::string::npos);
+  std::string command = "'" + programPath() + "' --help";
+  FILE* p = popen(command.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  char buffer[4096];
+  std::string text;
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+  EXPECT_EQ(pclose(p), 0);
+  EXPECT_EQ(text.rfind("Usage: mantlept", 0), 0u);
+  EXPECT_NE(text.find("mantlept < answers.txt"), std::string::npos);
+  FILE* v = popen(("'" + programPath() + "' --version").c_str(), "r");
+  ASSERT_NE(v, nullptr);
+  std::size_t n = fread(buffer, 1, sizeof buffer, v);
+  EXPECT_EQ(pclose(v), 0);
+  EXPECT_EQ(std::string(buffer, n), "mantlept 1.0.0\n");
+}
+
+}  // namespace
+}  // namespace mantlept::e2e
