@@ -287,6 +287,20 @@ TEST(Program, GarnetLherzolitesAgreeWithAnIndependentRecalculation) {
 namespace mantlept::e2e {
 namespace {
 
+// Whole transcripts of scripted dialogues, compared byte for byte with files
+// written from the dialogue's texts (Windows-1252 bytes in the instructions).
+TEST(Program, DialogueTranscripts) {
+  for (const char* name : {"dialogue_ferric", "dialogue_instructions"}) {
+    std::string data = std::string(MANTLEPT_TEST_DATA) + "/" + name;
+    ProgramRun run = runProgram(readAll(data + ".answers"),
+                                {{"rocks.txt", "\n"}, {"taken.csv", "keep\n"}});
+    EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+    EXPECT_EQ(run.out, readAll(data + ".expected")) << name;
+    EXPECT_EQ(run.file("taken.csv"), "keep\n");
+    EXPECT_TRUE(run.exists("out.csv"));
+  }
+}
+
 TEST(Program, HelpAndVersion) {
   // With no answers at all the dialogue ends at its first question.
   ProgramRun none = runProgram("", {});
