@@ -23,11 +23,7 @@
 #include "methods/thermometers/nickel_garnet_reference.hpp"
 #include "methods/thermometers/single_pyroxene_reference.hpp"
 #include "methods/thermometers/two_pyroxene_reference.hpp"
-// Both the two-pyroxene and the spinel references name their inner-iteration
-// record alike: the spinel one is renamed here so both can be used together.
-#define InnerIteration AlExchangeIteration
 #include "methods/thermometers/spinel_ilmenite_olivine_reference.hpp"
-#undef InnerIteration
 
 namespace mantlept::e2e {
 namespace {
