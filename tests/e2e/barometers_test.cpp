@@ -15,10 +15,7 @@
 #include "e2e/reference_pipeline.hpp"
 #include "methods/barometers/opx_garnet_reference.hpp"
 #include "methods/barometers/pyroxene_reference.hpp"
-// Two reference families name their outcome type Pressure.
-#define Pressure CpxPressure
 #include "methods/barometers/clinopyroxene_reference.hpp"
-#undef Pressure
 #include "methods/barometers/garnet_spinel_ilmenite_olivine_reference.hpp"
 
 namespace mantlept::e2e {
