@@ -3,6 +3,8 @@
 // analysis file. Every line that reads gives finite oxide values, every
 // formula recalculated from it (all formula types, both ferric options) and
 // every site parameter of the associations is finite, and the reader ends.
+#include "minerals/analysis_reader.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include <string_view>
 
 #include "core/terminal.hpp"
-#include "minerals/analysis_reader.hpp"
 #include "minerals/formula.hpp"
 #include "minerals/site_parameters.hpp"
 #include "solver/run_state.hpp"

@@ -4,6 +4,8 @@
 // The dialogue either fills settings that keep their documented bounds or
 // stops with a message, it writes the header once with its documented length,
 // and it leaves at most the one results file it created, which is removed.
+#include "dialogue/dialogue.hpp"
+
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,7 +18,6 @@
 #include <string>
 
 #include "core/terminal.hpp"
-#include "dialogue/dialogue.hpp"
 #include "report/results_file.hpp"
 #include "support/output_checks.hpp"
 
@@ -73,12 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DialogueFiles files;
   int headers = 0;
   try {
-    RunSettings settings = runDialogue(in, out, err, files, [&](const RunSettings& s, OutputFile& f) {
-      ++headers;
-      std::string header = resultsHeader(s);
-      if (std::string e = checks::checkHeader(header, s); !e.empty()) fail(e);
-      f.write(header);
-    });
+    RunSettings settings =
+        runDialogue(in, out, err, files, [&](const RunSettings& s, OutputFile& f) {
+          ++headers;
+          std::string header = resultsHeader(s);
+          if (std::string e = checks::checkHeader(header, s); !e.empty()) fail(e);
+          f.write(header);
+        });
     checkSettings(settings);
     if (headers != 1) fail("the header was not written once");
     if (!files.results.isOpen()) fail("no results file");

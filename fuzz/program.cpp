@@ -19,9 +19,9 @@
 #include <string>
 
 #include "core/terminal.hpp"
+#include "dialogue/catalogue.hpp"
 #include "solver/run.hpp"
 #include "support/output_checks.hpp"
-#include "dialogue/catalogue.hpp"
 
 using namespace mantlept;
 namespace fs = std::filesystem;
@@ -76,7 +76,7 @@ Answers answersFrom(const std::uint8_t* b) {
   int iterations = b[27] % 109 - 9;  // -9..99
   std::snprintf(line, sizeof line, "%2d\n", iterations);
   a.text += line;
-  int t = b[28] * 8 - 200;  // -200..1840
+  int t = b[28] * 8 - 200;   // -200..1840
   int p = b[29] % 120 - 10;  // -10..109
   std::snprintf(line, sizeof line, "%4d%4d\n", t, p);
   a.text += line;
@@ -146,7 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fail("status 1 without a message naming the line: " + err.str());
   }
   if (status == 0 && !err.str().empty()) fail("a message on a successful run: " + err.str());
-  if (std::string e = checks::checkTranscript(out.text(), settings, rows, status == 0); !e.empty()) {
+  if (std::string e = checks::checkTranscript(out.text(), settings, rows, status == 0);
+      !e.empty()) {
     fail(e);
   }
   if (std::string e = checks::checkResultsFile(readFile("r.csv"), settings, rows); !e.empty()) {

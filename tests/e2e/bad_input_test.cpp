@@ -128,21 +128,33 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
       {"empty file", "", one, fixed, 0, 0, {}, nullptr},
       {"no final newline",
        line("S1", 'E', kOpx) + line("S2", 'D', kCpx).substr(0, 111),
-       one, fixed, 0, 2, {},
+       one,
+       fixed,
+       0,
+       2,
+       {},
        [](const ProgramRun& run) {
          EXPECT_EQ(run.outLines().at(run.outLines().size() - 2), fixedResult("S2     "));
        }},
       {"only blank lines", "\n\n        \n\n", one, fixed, 0, 0, {}, nullptr},
       {"only blank lines with Windows line ends", "\r\n\r\n\r\n", one, fixed, 0, 0, {}, nullptr},
-      {"binary bytes in an oxide column", line("S1", 'E', withField(kOpx, 0, binaryField)), one,
-       fixed, 1, 0,
+      {"binary bytes in an oxide column",
+       line("S1", 'E', withField(kOpx, 0, binaryField)),
+       one,
+       fixed,
+       1,
+       0,
        {"a.txt", "line 1", "SiO2", "columns 17-24", "\\x00\\x01\\x1b[2J\xff\\x7f"},
        [](const ProgramRun& run) {
          for (char c : run.err) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20);
        }},
       {"binary bytes in the name and description pass through",
-       line(std::string("S\x01\xe9\x96", 4), 'E', kOpx, "\x93quoted\x94 \x01") + "\n", one,
-       fixed, 0, 1, {},
+       line(std::string("S\x01\xe9\x96", 4), 'E', kOpx, "\x93quoted\x94 \x01") + "\n",
+       one,
+       fixed,
+       0,
+       1,
+       {},
        [](const ProgramRun& run) {
          std::vector<std::string> rows = resultRows(run);
          ASSERT_EQ(rows.size(), 1u);
@@ -150,7 +162,12 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
          EXPECT_EQ(rows[0].substr(570, 11), std::string("\"\x93quoted\x94 \x01"));
        }},
       {"a line of 10,000 characters is read up to column 144",
-       longLine() + line("S2", 'D', kCpx), one, fixed, 0, 2, {},
+       longLine() + line("S2", 'D', kCpx),
+       one,
+       fixed,
+       0,
+       2,
+       {},
        [](const ProgramRun& run) {
          std::vector<std::string> rows = resultRows(run);
          ASSERT_EQ(rows.size(), 2u);
@@ -160,15 +177,32 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
          EXPECT_EQ(cell(rows[0], 11), "  57.520");  // SiO2 of the orthopyroxene
          EXPECT_EQ(cell(rows[1], 1), "  54.850");   // SiO2 of the clinopyroxene
        }},
-      {"a tab in an oxide column", line("S1", 'E', withField(kOpx, 4, "\t4.92   ")), one, fixed,
-       1, 0, {"a.txt", "line 1", "FeO", "columns 49-56", "\\x094.92"}, nullptr},
+      {"a tab in an oxide column",
+       line("S1", 'E', withField(kOpx, 4, "\t4.92   ")),
+       one,
+       fixed,
+       1,
+       0,
+       {"a.txt", "line 1", "FeO", "columns 49-56", "\\x094.92"},
+       nullptr},
       // Tab-separated text is not in columns: columns 17-24 hold "0.82<tab>0.3".
-      {"tab-separated values", "S1\tE\t57.52\t0.10\t0.82\t0.36\t4.92\n", one, fixed, 1, 0,
-       {"line 1", "SiO2", "columns 17-24", "0.82\\x090.3"}, nullptr},
+      {"tab-separated values",
+       "S1\tE\t57.52\t0.10\t0.82\t0.36\t4.92\n",
+       one,
+       fixed,
+       1,
+       0,
+       {"line 1", "SiO2", "columns 17-24", "0.82\\x090.3"},
+       nullptr},
       // "   57,52" reads "   57" (0.0057 with four implied decimals); the next
       // field starts behind the comma: "52    0" (0.052), then "10" (0.001).
       {"a decimal comma shifts the following fields",
-       line("S1", 'E', {"   57,52", "    0,10"}), one, fixed, 0, 1, {},
+       line("S1", 'E', {"   57,52", "    0,10"}),
+       one,
+       fixed,
+       0,
+       1,
+       {},
        [](const ProgramRun& run) {
          std::vector<std::string> rows = resultRows(run);
          ASSERT_EQ(rows.size(), 1u);
@@ -181,7 +215,10 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
       {"letters in an oxide column",
        line("S0", 'E', kOpx) + line("S1", 'E', kOpx) +
            line("S1", 'D', withField(kCpx, 6, "  17.4x2")) + line("S2", 'E', kOpx),
-       one, fixed, 1, 1,
+       one,
+       fixed,
+       1,
+       1,
        {"a.txt", "line 3", "MgO", "columns 65-72", "  17.4x2"},
        [](const ProgramRun& run) {
          EXPECT_EQ(resultRows(run).at(0).substr(1, 10), "\"S0      \"");
@@ -191,8 +228,12 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
       // with all values 0: fixed T and P give their values, the two-pyroxene
       // thermometer with the garnet-orthopyroxene barometer is not complete.
       {"a sample whose lines name no mineral, inside the file",
-       line("S1", 'A', kOpx) + line("S1", 'e', kCpx) + line("S2", 'E', kOpx), two,
-       fixedAndBrey, 0, 2, {},
+       line("S1", 'A', kOpx) + line("S1", 'e', kCpx) + line("S2", 'E', kOpx),
+       two,
+       fixedAndBrey,
+       0,
+       2,
+       {},
        [](const ProgramRun& run) {
          std::vector<std::string> rows = resultRows(run);
          ASSERT_EQ(rows.size(), 2u);
@@ -208,8 +249,12 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
       // Analyses whose twelve values are all 0 count as absent minerals; the
       // sample still names minerals, so it is evaluated at the end of the file.
       {"a last sample whose analyses are all zero",
-       line("S1", 'E', kZero) + line("S1", 'D', kZero) + line("S1", 'G', kZero), two,
-       fixedAndBrey, 0, 1, {},
+       line("S1", 'E', kZero) + line("S1", 'D', kZero) + line("S1", 'G', kZero),
+       two,
+       fixedAndBrey,
+       0,
+       1,
+       {},
        [](const ProgramRun& run) {
          std::vector<std::string> rows = resultRows(run);
          ASSERT_EQ(rows.size(), 1u);
@@ -220,8 +265,13 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
                    "S1      Not complete association");
        }},
       {"a last sample of unrecognised lines is not evaluated",
-       line("S1", 'E', kOpx) + line("S2", 'A', kOpx) + line("S2", 'X', kCpx), one, fixed, 0, 1,
-       {}, nullptr},
+       line("S1", 'E', kOpx) + line("S2", 'A', kOpx) + line("S2", 'X', kCpx),
+       one,
+       fixed,
+       0,
+       1,
+       {},
+       nullptr},
   };
 
   for (const BadInput& c : cases) {
@@ -243,8 +293,8 @@ TEST(BadInput, AnalysisFilesGiveTheDocumentedOutcome) {
 }
 
 TEST(BadInput, ThirteenCombinationsAreRefusedAndAskedAgain) {
-  ProgramRun run = runProgram("a.txt\nN\n13\n1\n0101\n0\nr.csv\nN\n\n\n",
-                              {{"a.txt", line("S1", 'E', kOpx)}});
+  ProgramRun run =
+      runProgram("a.txt\nN\n13\n1\n0101\n0\nr.csv\nN\n\n\n", {{"a.txt", line("S1", 'E', kOpx)}});
   EXPECT_EQ(run.status, 0);
   std::vector<std::string> out = run.outLines();
   std::size_t prompts = std::count(out.begin(), out.end(), " Amount of combinations for T and P");
@@ -265,9 +315,9 @@ TEST(BadInput, ThirteenCombinationsAreRefusedAndAskedAgain) {
 // combination count, unreadable method numbers, an unreadable oxybarometer, a
 // results file that exists, an unreadable iteration number.
 TEST(BadInput, EndOfInputAtEveryQuestionEndsTheRunAndRemovesTheResultsFile) {
-  const std::vector<std::string> answers = {
-      "", ".", "a.txt", "I", "x", "13", "2", "zz", "0101", "0705", "?", "0",
-      "a.txt", "r.csv", "y", "q", "", ""};
+  const std::vector<std::string> answers = {"",      ".",     "a.txt", "I",    "x", "13",
+                                            "2",     "zz",    "0101",  "0705", "?", "0",
+                                            "a.txt", "r.csv", "y",     "q",    "",  ""};
   auto firstAnswers = [&](std::size_t n) {
     std::string text;
     for (std::size_t i = 0; i < n; ++i) text += answers[i] + "\n";

@@ -3,10 +3,9 @@
 // by a limit on the size of the files the program writes), and a run stopped
 // by a signal. None of them may end as a success or leave a partial row
 // behind a stop.
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
@@ -107,7 +106,7 @@ TEST(Faults, AnAnalysisFileWhoseReadingFailsEndsTheRunWithAMessage) {
 TEST(Faults, AResultsFileThatCannotBeCreatedIsAskedForAgain) {
   const std::vector<RefusedName> cases = {
       {"nofolder/r.csv", "No such file or directory"},  // the folder does not exist
-      {"a.txt", "File exists"},                          // never overwritten
+      {"a.txt", "File exists"},                         // never overwritten
       {".", "File exists"},
   };
   for (const RefusedName& c : cases) {
@@ -162,8 +161,9 @@ TEST(Faults, AResultsFileThatCannotBeWrittenAnyMoreEndsTheRunWithAMessage) {
     if (c.rowsKept < 0) {
       EXPECT_EQ(text, "");
     } else {
-      EXPECT_EQ(checks::checkResultsFile(text, fixedSettings(), static_cast<std::size_t>(c.rowsKept)),
-                "");
+      EXPECT_EQ(
+          checks::checkResultsFile(text, fixedSettings(), static_cast<std::size_t>(c.rowsKept)),
+          "");
     }
   }
 }
@@ -206,8 +206,8 @@ TEST(Faults, ASignalDuringTheQuestionsEndsTheRunAtOnce) {
   };
   const std::vector<Case> cases = {
       {"the analysis file name", "", SIGINT, 130},
-      {"the iteration number, after the results file", "a.txt\nN\n1\n0101\n0\nr.csv\nN\n",
-       SIGTERM, 143},
+      {"the iteration number, after the results file", "a.txt\nN\n1\n0101\n0\nr.csv\nN\n", SIGTERM,
+       143},
       {"the starting point", "a.txt\nN\n1\n0101\n0\nr.csv\nN\n\n", SIGINT, 130},
   };
   for (const Case& c : cases) {

@@ -70,7 +70,8 @@ inline bool containsNanOrInf(std::string_view text) {
 // " TC=", F5.0, barometer label, " Pkb=", F4.1, " FO2=", F5.2, 8 blanks, tag.
 inline std::string checkResultLine(std::string_view line, const MethodCombination& c,
                                    std::string_view ferricTag) {
-  if (line.size() != kResultLineLength) return "result line of length " + std::to_string(line.size());
+  if (line.size() != kResultLineLength)
+    return "result line of length " + std::to_string(line.size());
   auto piece = [&](std::size_t at, std::size_t n) { return line.substr(at, n); };
   if (piece(7, 1) != " ") return "no blank after the name: " + quoted(line);
   if (piece(8, 16) != c.thermometerLabel) return "thermometer label: " + quoted(line);
@@ -142,14 +143,16 @@ inline std::string checkRow(std::string_view row, int n) {
   at = 1;
   std::size_t length = 0;
   std::size_t before = at;
-  if (!detail::readQuoted(row, at, length) || length != 8) return "row name is not 8 quoted characters";
+  if (!detail::readQuoted(row, at, length) || length != 8)
+    return "row name is not 8 quoted characters";
   quotes += (at - before) - 2 - length;
   if (at >= row.size() || row[at] != ',') return "no comma after the name";
   ++at;
   for (int k = 0; k < 62; ++k) {
     if (at + 9 > row.size()) return "row too short in cell " + std::to_string(k + 1);
     std::string_view cell = row.substr(at, 8);
-    if (!isFixedField(cell, 8, 3)) return "cell " + std::to_string(k + 1) + " not F8.3: " + quoted(cell);
+    if (!isFixedField(cell, 8, 3))
+      return "cell " + std::to_string(k + 1) + " not F8.3: " + quoted(cell);
     if (row[at + 8] != ',') return "no comma after cell " + std::to_string(k + 1);
     at += 9;
   }
@@ -166,8 +169,8 @@ inline std::string checkRow(std::string_view row, int n) {
     for (int v = 0; v < 2; ++v) {
       if (at + 7 > row.size() || row[at] != ',') return "no comma before a T or P cell";
       if (!isFixedField(row.substr(at + 1, 6), 6, 1)) {
-        return "T/P cell of combination " + std::to_string(k + 1) + " not F6.1: " +
-               quoted(row.substr(at + 1, 6));
+        return "T/P cell of combination " + std::to_string(k + 1) +
+               " not F6.1: " + quoted(row.substr(at + 1, 6));
       }
       at += 7;
     }
@@ -224,7 +227,8 @@ inline std::string checkTranscript(std::string_view terminal, const RunSettings&
       if (k == 0) name = line.substr(0, 7);
       if (line.substr(0, 7) != name) return "combination lines of one sample differ in name";
       if (!isFailureLine(line)) {
-        std::string e = checkResultLine(line, settings.combinations[static_cast<std::size_t>(k)], tag);
+        std::string e =
+            checkResultLine(line, settings.combinations[static_cast<std::size_t>(k)], tag);
         if (!e.empty()) return e;
       }
       ++reported;

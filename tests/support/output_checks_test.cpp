@@ -17,15 +17,17 @@ TEST(OutputChecks, FixedFieldsAreRecognisedExactly) {
     bool fixed;
   };
   const Case cases[] = {
-      {"1000.", 5, 0, true},   {"  .00", 5, 2, true},  {" -.25", 5, 2, true},
-      {"   0.", 5, 0, true},   {"  -0.", 5, 0, true},  {"****", 4, 1, true},
+      {"1000.", 5, 0, true},   {"  .00", 5, 2, true},
+      {" -.25", 5, 2, true},   {"   0.", 5, 0, true},
+      {"  -0.", 5, 0, true},   {"****", 4, 1, true},
       {"10.0", 4, 1, true},    {"  57.520", 8, 3, true},
       {"  0.50", 6, 2, false},  // a zero before the point below 1
       {"    .", 5, 0, false},   // no digit at all
       {"1.000", 5, 2, false},   // three decimals for two
       {"1000", 5, 0, false},    // four characters for five
-      {"  nan", 5, 2, false},   {" inf.", 5, 0, false}, {"-inf.0", 6, 1, false},
-      {" 1 .0", 5, 1, false},   {"**.*", 4, 1, false},
+      {"  nan", 5, 2, false},  {" inf.", 5, 0, false},
+      {"-inf.0", 6, 1, false}, {" 1 .0", 5, 1, false},
+      {"**.*", 4, 1, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(isFixedField(c.text, c.w, c.d), c.fixed) << '"' << c.text << '"';
@@ -47,11 +49,11 @@ TEST(OutputChecks, RowsOfTheDocumentedLengthAndCellsOnly) {
   EXPECT_EQ(checkRow(row(), 1), "");
   // A doubled quote inside the name adds one character.
   EXPECT_EQ(checkRow(row("S\"\"1     "), 1), "");
-  EXPECT_NE(checkRow(row(), 2), "");                       // one pair for two combinations
-  EXPECT_NE(checkRow(row("S1     "), 1), "");              // a name of 7 characters
+  EXPECT_NE(checkRow(row(), 2), "");           // one pair for two combinations
+  EXPECT_NE(checkRow(row("S1     "), 1), "");  // a name of 7 characters
   EXPECT_NE(checkRow(row("S1      ", "1000.0,   nan"), 1), "");
-  EXPECT_NE(checkRow(row() + ",", 1), "");                 // a comma too many
-  EXPECT_NE(checkRow(row().substr(0, 657), 1), "");        // no closing comma
+  EXPECT_NE(checkRow(row() + ",", 1), "");           // a comma too many
+  EXPECT_NE(checkRow(row().substr(0, 657), 1), "");  // no closing comma
 }
 
 TEST(OutputChecks, ResultLinesOfTheDocumentedLayoutOnly) {
