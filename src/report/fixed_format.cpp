@@ -62,34 +62,38 @@ void appendFixed(std::string& out, Real value, int w, int d) {
     negative = magnitude >= 1.0 / kPow10[d + 1];
   }
 
-  char digits[32];
-  int n = 0;
+  // The field is written from its right end: fraction digits, point, whole
+  // digits, sign, then blanks up to the width.
+  char field[48];
+  char* end = field + sizeof field;
+  char* p = end;
   std::uint64_t whole = units / kPow10Whole[d];
   std::uint64_t fraction = units % kPow10Whole[d];
-  // Fraction digits, written backwards.
   for (int i = 0; i < d; ++i) {
-    digits[n++] = static_cast<char>('0' + fraction % 10);
+    *--p = static_cast<char>('0' + fraction % 10);
     fraction /= 10;
   }
-  digits[n++] = '.';
+  *--p = '.';
   if (whole > 0) {
     while (whole > 0) {
-      digits[n++] = static_cast<char>('0' + whole % 10);
+      *--p = static_cast<char>('0' + whole % 10);
       whole /= 10;
     }
   } else if (d == 0) {
-    digits[n++] = '0';
+    *--p = '0';
   }
-  if (negative) digits[n++] = '-';
+  if (negative) *--p = '-';
+  int n = static_cast<int>(end - p);
   if (n > w) {
     appendStars(out, w);
     return;
   }
-  // The field in one piece: blanks, then the digits in reading order.
-  std::size_t at = out.size();
-  out.resize(at + static_cast<std::size_t>(w), ' ');
-  char* field = out.data() + at + (w - n);
-  for (int i = 0; i < n; ++i) field[i] = digits[n - 1 - i];
+  if (w - n > p - field) {  // wider than the buffer: blanks apart
+    out.append(static_cast<std::size_t>(w - n), ' ');
+  } else {
+    while (end - p < w) *--p = ' ';
+  }
+  out.append(p, static_cast<std::size_t>(end - p));
 }
 
 std::string formatFixed(Real value, int w, int d) {
