@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace mantlept {
@@ -27,6 +28,12 @@ std::string_view FieldCursor::take(int width, int* startColumn) {
 }
 
 std::string_view FieldCursor::takeText(int width, char* buffer) {
+  std::size_t n = static_cast<std::size_t>(width);
+  if (pos_ + n <= line_.size()) {  // the whole field lies inside the line
+    std::memcpy(buffer, line_.data() + pos_, n);
+    pos_ += n;
+    return std::string_view(buffer, n);
+  }
   for (int i = 0; i < width; ++i) {
     std::size_t at = pos_ + static_cast<std::size_t>(i);
     buffer[i] = at < line_.size() ? line_[at] : ' ';
