@@ -56,33 +56,40 @@ void resetAssociation(RunState& s) {
   s.P = s.startP;
 }
 
-bool AnalysisReader::readLine() {
+AnalysisReader::LineRead AnalysisReader::readLine() {
   if (!lines_.next()) {
-    if (lines_.failed()) {
-      message_ = "mantlept: " + fileName_ + ": reading failed after line " +
-                 std::to_string(lines_.lineNumber());
-    }
-    return false;
+    if (!lines_.failed()) return LineRead::End;
+    message_ = "mantlept: " + fileName_ + ": reading failed after line " +
+               std::to_string(lines_.lineNumber());
+    return LineRead::Bad;
   }
   std::string error;
   if (!parseAnalysisLine(lines_.text(), pending_, error)) {
     message_ = "mantlept: " + fileName_ + ", line " + std::to_string(lines_.lineNumber()) + ": " +
                error;
-    return false;
+    return LineRead::Bad;
   }
   hasPending_ = true;
-  return true;
+  return LineRead::Ok;
 }
 
 AnalysisReader::Status AnalysisReader::next(RunState& s, AssociationInfo& info,
                                             bool estimateFerric) {
+  if (failed_) return Status::Unreadable;
   resetAssociation(s);
   bool started = false;
   bool hasMineral = false;
   for (;;) {
-    if (!hasPending_ && !readLine()) {
-      if (!message_.empty()) return Status::Unreadable;
-      return hasMineral ? Status::Association : Status::End;
+    if (!hasPending_) {
+      LineRead read = readLine();
+      if (read == LineRead::End) return hasMineral ? Status::Association : Status::End;
+      if (read == LineRead::Bad) {
+        failed_ = true;
+        // The sample name of an unreadable line can still be read: a line of
+        // another sample means the association before it is complete.
+        bool otherSample = started && !lines_.failed() && pending_.name != info.name;
+        return otherSample ? Status::Association : Status::Unreadable;
+      }
     }
     if (started && pending_.name != info.name) return Status::Association;
     hasPending_ = false;

@@ -44,17 +44,21 @@ class AnalysisReader {
   // Resets the store for a new association, reads its lines, files each
   // recognised mineral in its slot and computes nothing else. At the end of the
   // file an association is delivered only when it holds a mineral line.
-  // Unreadable: `message()` says which file, line and field.
+  // Unreadable: `message()` says which file, line and field. A line that cannot
+  // be read but names another sample still completes the association before
+  // it, which is delivered first.
   Status next(RunState& s, AssociationInfo& info, bool estimateFerric);
   const std::string& message() const { return message_; }
 
  private:
-  bool readLine();
+  enum class LineRead { Ok, End, Bad };
+  LineRead readLine();
 
   LineReader lines_;
   std::string fileName_;
   MineralAnalysis pending_;
   bool hasPending_ = false;
+  bool failed_ = false;  // an unreadable line is reported at the next call
   std::string message_;
 };
 

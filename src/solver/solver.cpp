@@ -22,8 +22,8 @@ void recomputeSpinelFerricIron(RunState& s) {
 
 bool solveCombination(RunState& s, const RunSettings& settings, const MethodCombination& c,
                       Terminal& out) {
-  s.T = settings.startT;
-  s.P = settings.startP;
+  s.T = s.startT;
+  s.P = s.startP;
   int passes = 0;
   for (;;) {
     if (runBarometer(c.barometer, s) == BarometerOutcome::NotComplete) return false;

@@ -11,7 +11,7 @@
 
 namespace mantlept {
 
-// Runs one combination from the starting point: barometer, thermometer and
+// Runs one combination from the starting point (s.startT, s.startP): barometer, thermometer and
 // convergence test in turn, the final limits, the spinel ferric recomputation
 // (ferric option off) and the oxybarometer. False when a method found its
 // preconditions unmet.
