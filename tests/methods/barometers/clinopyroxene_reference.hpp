@@ -10,7 +10,7 @@ namespace mantlept::reference {
 
 enum class Kind { Set, Unchanged, NotComplete };
 
-struct Pressure {
+struct CpxPressure {
   Kind kind;
   double P;
 };
@@ -19,10 +19,10 @@ struct Pressure {
 // values (1e-07f lies above the double 1e-07).
 constexpr double f32(double x) { return static_cast<double>(static_cast<float>(x)); }
 
-inline Pressure set(double P) {
-  return std::isfinite(P) ? Pressure{Kind::Set, P} : Pressure{Kind::NotComplete, 0.0};
+inline CpxPressure set(double P) {
+  return std::isfinite(P) ? CpxPressure{Kind::Set, P} : CpxPressure{Kind::NotComplete, 0.0};
 }
-inline Pressure notComplete() { return {Kind::NotComplete, 0.0}; }
+inline CpxPressure notComplete() { return {Kind::NotComplete, 0.0}; }
 
 // Clinopyroxene cations per formula unit used by the jadeite barometers, with
 // the ferric iron Fe3_Cpx of the site parameters.
@@ -36,13 +36,13 @@ struct CpxOxides {
 };
 
 // Barometer 6 computes nothing.
-inline Pressure barometer6(double siCpx, double siGar, double Pin) {
+inline CpxPressure barometer6(double siCpx, double siGar, double Pin) {
   if (siCpx > f32(1e-07) && siGar > f32(1e-07)) return notComplete();
   return {Kind::Unchanged, Pin};
 }
 
 // Ca in olivine over Ca in clinopyroxene; TK chooses the branch, T enters it.
-inline Pressure barometer20(double caOl, double caCpx, double T, double Pin, double TK) {
+inline CpxPressure barometer20(double caOl, double caCpx, double T, double Pin, double TK) {
   if (!(caOl > f32(1e-05)) || !(caCpx > f32(1e-05))) return notComplete();
   const double D = caOl / caCpx;
   if (!(D > f32(1e-05))) return notComplete();
@@ -51,7 +51,7 @@ inline Pressure barometer20(double caOl, double caCpx, double T, double Pin, dou
 }
 
 // Ca exchange between clinopyroxene and garnet.
-inline Pressure barometer21(double siCpx, double siGar, double caCpx, double xCaGar, double T) {
+inline CpxPressure barometer21(double siCpx, double siGar, double caCpx, double xCaGar, double T) {
   if (!(siCpx > f32(1e-07)) || !(siGar > f32(1e-07))) return notComplete();
   const double K = (1.0 - caCpx) * xCaGar / caCpx / (1.0 - xCaGar);
   if (!(K > f32(1e-07)) || !std::isfinite(K)) return notComplete();
@@ -72,14 +72,14 @@ inline std::array<double, 13> rescaleLiquid(std::array<double, 13> c) {
 }
 
 // Liquid-clinopyroxene pressure from the rescaled liquid values Ti, K, Cr.
-inline Pressure barometer23(double naCpx, double ti, double k, double cr, double T) {
+inline CpxPressure barometer23(double naCpx, double ti, double k, double cr, double T) {
   const double Q = naCpx / (ti * ti * k * cr);
   if (!(Q > f32(1e-07)) || !(ti > f32(1e-07))) return notComplete();
   return set(std::log(Q) * (36.4 * T / 10000.0) + 367.0 * cr * k + 299.0 * T / 10000.0 - 54.3);
 }
 
 // Cr-in-clinopyroxene, capped at 81.5 kbar.
-inline Pressure barometer30(double si, double cr, double al, double na, double k, double T) {
+inline CpxPressure barometer30(double si, double cr, double al, double na, double k, double T) {
   if (!(si > f32(1e-07))) return notComplete();
   const double crNo = cr / (cr + al);
   if (!(crNo > f32(1e-07)) || !(T > f32(1e-07))) return notComplete();
@@ -106,7 +106,7 @@ inline bool eclogiteOxides(const CpxOxides& o) {
 }
 
 // Eclogite jadeite barometer (highIron false) and its high-iron variant.
-inline Pressure eclogiteJadeite(const CpxOxides& o, const CpxCations& c, double T, bool highIron) {
+inline CpxPressure eclogiteJadeite(const CpxOxides& o, const CpxCations& c, double T, bool highIron) {
   if (!eclogiteOxides(o)) return notComplete();
   const double G = 0.75 * (c.Fe - 0.2) + 4.0 * c.Ti + c.Cr + c.K + c.Al;
   const double Jd = jadeite(c, G, T);
@@ -125,7 +125,7 @@ inline Pressure eclogiteJadeite(const CpxOxides& o, const CpxCations& c, double 
 
 // Peridotite jadeite barometer without routing (31: h 700, j 0.033; 32: h
 // 650, j 0.0315).
-inline Pressure peridotiteJadeite(const CpxCations& c, double T, double Pin, double h, double j) {
+inline CpxPressure peridotiteJadeite(const CpxCations& c, double T, double Pin, double h, double j) {
   if (T - 600.0 <= 0.0) return {Kind::Unchanged, Pin};
   const double F = (T - 600.0) * c.Fe / 800.0;
   const double G = std::pow((T - 600.0) / 700.0, 0.75) * (c.Al - 0.01) +
@@ -148,24 +148,24 @@ inline bool highIronRoute(const CpxOxides& o) {
   return o.FeO >= f32(4.6) && o.Al2O3 >= f32(4.5) && o.Na2O >= f32(2.5);
 }
 
-inline Pressure barometer31(const CpxOxides& o, const CpxCations& c, double T, double Pin) {
+inline CpxPressure barometer31(const CpxOxides& o, const CpxCations& c, double T, double Pin) {
   if (!(c.Si > f32(1e-07))) return notComplete();
   if (eclogiteRoute(o, c)) return eclogiteJadeite(o, c, T, false);
   if (highIronRoute(o)) return eclogiteJadeite(o, c, T, true);
   return peridotiteJadeite(c, T, Pin, 700.0, 0.033);
 }
 
-inline Pressure barometer32(const CpxCations& c, double T, double Pin) {
+inline CpxPressure barometer32(const CpxCations& c, double T, double Pin) {
   if (!(c.Si > f32(1e-07))) return notComplete();
   return peridotiteJadeite(c, T, Pin, 650.0, 0.0315);
 }
 
-inline Pressure barometer33(const CpxOxides& o, const CpxCations& c, double T) {
+inline CpxPressure barometer33(const CpxOxides& o, const CpxCations& c, double T) {
   return eclogiteJadeite(o, c, T, false);
 }
 
 // Jadeite barometer on the incoming pressure Pin.
-inline Pressure barometer36(const CpxOxides& o, const CpxCations& c, double T, double Pin) {
+inline CpxPressure barometer36(const CpxOxides& o, const CpxCations& c, double T, double Pin) {
   if (!eclogiteOxides(o)) return notComplete();
   if (highIronRoute(o)) return eclogiteJadeite(o, c, T, true);
   if (eclogiteRoute(o, c)) return eclogiteJadeite(o, c, T, false);
@@ -185,7 +185,7 @@ inline Pressure barometer36(const CpxOxides& o, const CpxCations& c, double T, d
 
 // Ca partition between garnet and clinopyroxene (garnet cations Mn, Fe, Mg,
 // Si, Ca; clinopyroxene Ca).
-inline Pressure barometer40(double caoCpx, double caoGar, double mnGar, double feGar, double mgGar,
+inline CpxPressure barometer40(double caoCpx, double caoGar, double mnGar, double feGar, double mgGar,
                             double siGar, double caGar, double caCpx) {
   if (!(caoCpx > f32(0.1)) || !(caoGar > f32(0.1))) return notComplete();
   return set(41.7 * (1.46 * mnGar + 0.19 * feGar + 0.87 * mgGar + 1.26 * siGar +

@@ -83,7 +83,7 @@ bool sameExceptP(const RunState& a, const RunState& b) {
 }
 
 // Runs barometer `number` and checks outcome, P and that nothing else moved.
-void expectBarometer(int number, RunState s, const ref::Pressure& expected) {
+void expectBarometer(int number, RunState s, const ref::CpxPressure& expected) {
   const RunState before = s;
   EXPECT_EQ(runBarometer(number, s), kindOf(expected.kind)) << "barometer " << number;
   if (expected.kind == Kind::Set) {
@@ -97,18 +97,18 @@ void expectBarometer(int number, RunState s, const ref::Pressure& expected) {
   }
 }
 
-ref::Pressure ref20(const RunState& s) {
+ref::CpxPressure ref20(const RunState& s) {
   return ref::barometer20(d(s.cat[Ol].Ca), d(s.cat[Cpx].Ca), d(s.T), d(s.P), d(s.TK));
 }
-ref::Pressure ref21(const RunState& s) {
+ref::CpxPressure ref21(const RunState& s) {
   return ref::barometer21(d(s.cat[Cpx].Si), d(s.cat[Gar].Si), d(s.cat[Cpx].Ca), d(s.site.XCa_Gar),
                           d(s.T));
 }
-ref::Pressure ref30(const RunState& s) {
+ref::CpxPressure ref30(const RunState& s) {
   const CationFormula& c = s.cat[Cpx];
   return ref::barometer30(d(c.Si), d(c.Cr), d(c.Al), d(c.Na), d(c.K), d(s.T));
 }
-ref::Pressure ref40(const RunState& s) {
+ref::CpxPressure ref40(const RunState& s) {
   const CationFormula& g = s.cat[Gar];
   return ref::barometer40(d(s.ox[Cpx].CaO), d(s.ox[Gar].CaO), d(g.Mn), d(g.Fe), d(g.Mg), d(g.Si),
                           d(g.Ca), d(s.cat[Cpx].Ca));
@@ -125,7 +125,7 @@ TEST(ClinopyroxeneBarometers, RealisticAssociationsMatchTheEquations) {
   struct Case {
     int number;
     RunState s;
-    ref::Pressure expected;
+    ref::CpxPressure expected;
   };
   const std::vector<Case> cases = {
       {20, p, ref20(p)},
@@ -238,7 +238,7 @@ TEST(ClinopyroxeneBarometers, Barometer20SwitchesOnStoredThermometerResult) {
     const double T = d(s.T);
     const double byHand = c.first ? (-T * std::log(D) - 5792.0 - 1.25 * T) / 42.5
                                   : (-T * std::log(D) - 11982.0 + 3.61 * T) / 56.2;
-    const ref::Pressure r = ref20(s);
+    const ref::CpxPressure r = ref20(s);
     ASSERT_NEAR(r.P, byHand, 1e-9);
     expectBarometer(20, s, r);
   }
@@ -254,7 +254,7 @@ TEST(ClinopyroxeneBarometers, Barometer23RescalesTheLiquidAtEveryCall) {
   for (int call = 1; call <= 2; ++call) {
     SCOPED_TRACE(call);
     liq = ref::rescaleLiquid(liq);
-    const ref::Pressure r = ref::barometer23(d(s.cat[Cpx].Na), liq[1], liq[9], liq[3], d(s.T));
+    const ref::CpxPressure r = ref::barometer23(d(s.cat[Cpx].Na), liq[1], liq[9], liq[3], d(s.T));
     ASSERT_EQ(r.kind, Kind::Set);
     expectBarometer(23, s, r);
     ASSERT_EQ(runBarometer(23, s), BarometerOutcome::PressureSet);
@@ -318,7 +318,7 @@ TEST(ClinopyroxeneBarometers, Barometer30IsCappedAt81Point5) {
     RunState s = peridotite();
     s.T = 1700.0f;
     s.cat[Cpx].Na = na;
-    const ref::Pressure r = ref30(s);
+    const ref::CpxPressure r = ref30(s);
     expectBarometer(30, s, r);
     EXPECT_LE(r.P, 81.5);
     if (na == 0.155f) {
@@ -344,8 +344,8 @@ TEST(ClinopyroxeneBarometers, JadeiteRoutingAndTemperatureFloor) {
   b.ox[Cpx].CaO = 12.0f;
   b.cat[Cpx].Na = 0.24f;
   b.cat[Cpx].Al = 0.20f;
-  const ref::Pressure ecl = ref::eclogiteJadeite(oxides(b), cations(b), d(b.T), false);
-  const ref::Pressure hi = ref::eclogiteJadeite(oxides(b), cations(b), d(b.T), true);
+  const ref::CpxPressure ecl = ref::eclogiteJadeite(oxides(b), cations(b), d(b.T), false);
+  const ref::CpxPressure hi = ref::eclogiteJadeite(oxides(b), cations(b), d(b.T), true);
   ASSERT_GT(std::fabs(ecl.P - hi.P), 0.1);
   expectBarometer(31, b, ecl);
   expectBarometer(33, b, ecl);
@@ -360,7 +360,7 @@ TEST(ClinopyroxeneBarometers, JadeiteRoutingAndTemperatureFloor) {
   RunState n = eclogite();
   n.ox[Cpx].Na2O = 2.4f;
   n.cat[Cpx].Na = 0.18f;
-  const ref::Pressure r36 = ref::barometer36(oxides(n), cations(n), d(n.T), d(n.P));
+  const ref::CpxPressure r36 = ref::barometer36(oxides(n), cations(n), d(n.T), d(n.P));
   ASSERT_GT(std::fabs(r36.P - ref::eclogiteJadeite(oxides(n), cations(n), d(n.T), true).P), 0.1);
   expectBarometer(36, n, r36);
   // Barometer 32 has no routing: the omphacite goes through the peridotite form.

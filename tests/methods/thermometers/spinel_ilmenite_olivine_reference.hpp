@@ -114,15 +114,15 @@ inline double alExchangeLinearTemperature(double qa, double crNo) {
 }
 
 // Al-exchange temperature iterated on its own inner temperature.
-struct InnerIteration {
+struct AlExchangeIteration {
   double tk;    // last temperature
   double tin;   // inner temperature left behind
   int n;        // steps taken
   bool finish;  // ran out of steps
 };
 
-inline InnerIteration alExchangeIterated(double qa, double xs, double crNo, double p, double t) {
-  InnerIteration it{0.0, t, 0, false};
+inline AlExchangeIteration alExchangeIterated(double qa, double xs, double crNo, double p, double t) {
+  AlExchangeIteration it{0.0, t, 0, false};
   for (;;) {
     it.tk = 3857.0 * qa * std::exp(-((4500.0 * xs + 5400.0 * crNo) * crNo / 1.987) / it.tin) + p +
             716.0;

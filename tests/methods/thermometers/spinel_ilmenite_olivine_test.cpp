@@ -279,7 +279,7 @@ TEST(AlExchange, InnerIterationSettlesOrRunsOut) {
     s.site.AlM1_Opx = c.alM1, s.site.CrNo_Sp = c.crNo, s.T = c.t;
     const RunState before = s;
     const double fe = s.cat[Sp].Fe, mg = s.cat[Sp].Mg;
-    const ref::InnerIteration it =
+    const ref::AlExchangeIteration it =
         ref::alExchangeIterated(alExchangeQuotient(s), fe / (mg + fe), c.crNo, 20.0, c.t);
     ASSERT_EQ(it.finish, c.outcome == Outcome::Finish) << c.name;
     EXPECT_EQ(thermometer6(s), c.outcome) << c.name;
