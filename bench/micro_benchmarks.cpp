@@ -155,12 +155,15 @@ void combinationBenchmark(benchmark::State& state, int thermometer, int baromete
   RunSettings settings = heavySettings(0);
   MethodCombination c = combination(thermometer, barometer);
   NullTerminal out;
+  bool complete = false;
   for (auto _ : state) {
     RunState s = prepared;
-    benchmark::DoNotOptimize(solveCombination(s, settings, c, out));
+    complete = solveCombination(s, settings, c, out);
+    benchmark::DoNotOptimize(complete);
     benchmark::DoNotOptimize(s.TK);
   }
   state.SetItemsProcessed(state.iterations());
+  state.counters["complete"] = complete ? 1 : 0;  // 0: the minerals did not suffice
 }
 BENCHMARK_CAPTURE(combinationBenchmark, TwoPyroxene_OpxGarnet_7_5, 7, 5);
 BENCHMARK_CAPTURE(combinationBenchmark, TwoPyroxene_Pyroxene_36_24, 36, 24);

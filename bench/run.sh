@@ -20,7 +20,7 @@ BUILD=${BUILD:-build-bench}
 JOBS=${JOBS:-1}
 SIZES=${SIZES:-"10000 100000"}
 SEED=${SEED:-1}
-REPEAT=${REPEAT:-3}
+REPEAT=${REPEAT:-5}
 answers=$root/bench/heavy_answers.txt
 
 if [ ! -x /usr/bin/time ]; then
