@@ -24,10 +24,9 @@ CombinationResult screenResult(RunState& s) {
   return {s.TK - 273.0f, s.P, s.fO2};
 }
 
-std::string resultLine(std::string_view sampleName, const MethodCombination& combination,
-                       const CombinationResult& result, int ferricOption) {
-  std::string line;
-  line.reserve(84);
+void appendResultLine(std::string& line, std::string_view sampleName,
+                      const MethodCombination& combination, const CombinationResult& result,
+                      int ferricOption) {
   line += sampleName.substr(0, 7);
   line += ' ';
   line += combination.thermometerLabel;
@@ -40,12 +39,24 @@ std::string resultLine(std::string_view sampleName, const MethodCombination& com
   appendFixed(line, result.fO2, 5, 2);
   line += "        ";
   line += ferricTag(ferricOption);
+}
+
+void appendFailureLine(std::string& line, std::string_view sampleName) {
+  line += sampleName.substr(0, 7);
+  line += " Not complete association";
+}
+
+std::string resultLine(std::string_view sampleName, const MethodCombination& combination,
+                       const CombinationResult& result, int ferricOption) {
+  std::string line;
+  line.reserve(84);
+  appendResultLine(line, sampleName, combination, result, ferricOption);
   return line;
 }
 
 std::string failureLine(std::string_view sampleName) {
-  std::string line(sampleName.substr(0, 7));
-  line += " Not complete association";
+  std::string line;
+  appendFailureLine(line, sampleName);
   return line;
 }
 

@@ -33,7 +33,13 @@ CombinationResult screenResult(RunState& s);
 // The row of a combination that did not complete.
 inline CombinationResult failedResult() { return {kMarker, kMarker, kMarker}; }
 
-// Terminal lines, without the carriage-control blank.
+// Terminal lines, without the carriage-control blank, appended to `line`.
+void appendResultLine(std::string& line, std::string_view sampleName,
+                      const MethodCombination& combination, const CombinationResult& result,
+                      int ferricOption);
+void appendFailureLine(std::string& line, std::string_view sampleName);
+
+// The same lines as new strings.
 std::string resultLine(std::string_view sampleName, const MethodCombination& combination,
                        const CombinationResult& result, int ferricOption);
 std::string failureLine(std::string_view sampleName);

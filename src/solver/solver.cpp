@@ -1,6 +1,7 @@
 #include "solver/solver.hpp"
 
 #include <cmath>
+#include <string>
 
 #include "methods/barometers/barometers.hpp"
 #include "methods/oxybarometers/oxybarometers.hpp"
@@ -53,16 +54,23 @@ bool solveCombination(RunState& s, const RunSettings& settings, const MethodComb
 
 void evaluateAssociation(RunState& s, const RunSettings& settings, std::string_view sampleName,
                          CombinationResults& results, Terminal& out) {
+  // One buffer for the association's lines; each line is written (and, on an
+  // interactive terminal, shown) as soon as its combination is done.
+  std::string line;
+  line.reserve(96);
   for (int k = 0; k < settings.evaluatedCount(); ++k) {
     const MethodCombination& c = settings.combinations[static_cast<std::size_t>(k)];
+    line.clear();
     if (solveCombination(s, settings, c, out)) {
       results[static_cast<std::size_t>(k)] = screenResult(s);
-      out.line(resultLine(sampleName, c, results[static_cast<std::size_t>(k)],
-                          settings.ferricOption));
+      appendResultLine(line, sampleName, c, results[static_cast<std::size_t>(k)],
+                       settings.ferricOption);
     } else {
       results[static_cast<std::size_t>(k)] = failedResult();
-      out.line(failureLine(sampleName));
+      appendFailureLine(line, sampleName);
     }
+    line += '\n';
+    out.write(line);
   }
 }
 

@@ -1,0 +1,50 @@
+#pragma once
+// Deterministic synthetic analysis files for throughput runs: every
+// association is one mantle sample with orthopyroxene, clinopyroxene, olivine,
+// spinel, garnet and ilmenite lines within published mantle composition
+// ranges, some minerals missing at random. The same seed and count always give
+// the same bytes, on any platform (own generator and own uniform mapping, no
+// library distributions).
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace mantlept::bench {
+
+// SplitMix64: a small, fully specified 64-bit generator.
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next();
+  // Uniform in [0, 1) with 53 random bits.
+  double unit();
+  double uniform(double low, double high) { return low + (high - low) * unit(); }
+  bool chance(double p) { return unit() < p; }
+
+ private:
+  std::uint64_t state_;
+};
+
+// The twelve oxide wt% of one line, in file column order: SiO2 TiO2 Al2O3
+// Cr2O3 FeO MnO MgO CaO Na2O K2O NiO Fe2O3.
+using Oxides = std::array<double, 12>;
+
+// One 144-column analysis line (without its line end): the 8-character sample
+// name, the code letter in column 9, twelve F8.2 oxide fields from column 17
+// and the description in columns 113-144 (cut or blank-padded to 32).
+std::string analysisLine(const std::string& name, char code, const Oxides& oxides,
+                         const std::string& description);
+
+// The sample name of association `index` (0-based): "S" and 7 digits.
+std::string sampleName(long index);
+
+// Appends the lines of association `index` (each with its line end) to `out`.
+void appendAssociation(std::string& out, long index, Random& random);
+
+// Writes `count` associations made from `seed`, then one blank line so that
+// the last association is followed by another sample name. False on a write
+// error.
+bool writeAnalysisFile(std::FILE* file, std::uint64_t seed, long count);
+
+}  // namespace mantlept::bench

@@ -1,0 +1,37 @@
+// Writes a synthetic analysis file of mantle samples to standard output:
+//   mantlept_generate SEED ASSOCIATIONS > FILE
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "analysis_generator.hpp"
+
+namespace {
+
+bool parseCount(const char* text, long long max, long long& out) {
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || v < 0 || v > max) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long long seed = 0;
+  long long count = 0;
+  if (argc != 3 || !parseCount(argv[1], 0x7FFFFFFFFFFFFFFFLL, seed) ||
+      !parseCount(argv[2], 10000000, count)) {
+    std::fprintf(stderr,
+                 "Usage: mantlept_generate SEED ASSOCIATIONS > FILE\n"
+                 "  SEED: a whole number >= 0; ASSOCIATIONS: 0 to 10000000\n");
+    return 2;
+  }
+  if (!mantlept::bench::writeAnalysisFile(stdout, static_cast<std::uint64_t>(seed), count)) {
+    std::perror("mantlept_generate: writing failed");
+    return 1;
+  }
+  return 0;
+}
