@@ -22,9 +22,9 @@ std::string_view FieldCursor::take(int width, int* startColumn) {
   }
   lastColumn_ = static_cast<int>(pos_);
   if (startColumn) *startColumn = lastColumn_;
-  last_ = line_.substr(start, end - start);
+  std::string_view text = line_.substr(start, end - start);
   pos_ = comma ? end + 1 : limit;
-  return last_;
+  return text;
 }
 
 std::string_view FieldCursor::takeText(int width, char* buffer) {

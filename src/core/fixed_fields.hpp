@@ -30,14 +30,12 @@ class FieldCursor {
   // The next field read as a whole number (no point, no exponent).
   std::optional<int> integer(int width);
 
-  // The text of the field read last (for messages).
-  std::string_view lastText() const { return last_; }
+  // The 0-based column where the field read last starts.
   int lastColumn() const { return lastColumn_; }
 
  private:
   std::string_view line_;
   std::size_t pos_ = 0;
-  std::string_view last_;
   int lastColumn_ = 0;
 };
 

@@ -26,8 +26,6 @@ class OutputFile {
   // Writes the record to the file; false when that failed (the file then
   // holds what the earlier commits wrote, and no later commit writes).
   bool commit();
-  // True while every commit so far has succeeded.
-  bool good() const { return fd_ >= 0 && !failed_; }
   // The errno value of the failed commit or close (0 while none failed).
   int error() const { return error_; }
   // Commits what is left and closes the file; false when a commit or the

@@ -8,8 +8,6 @@
 
 namespace mantlept {
 
-inline constexpr int kThermometerCount = 47;
-inline constexpr int kBarometerCount = 43;
 inline constexpr int kLabelSlots = 48;
 
 // Label of thermometer / barometer `number`: the 16-character slot text for
