@@ -1,0 +1,30 @@
+#pragma once
+// Rows of cells from a delimited text table or a workbook sheet, read one at a
+// time so that memory does not grow with the table.
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace mantlept::tables {
+
+// A table that cannot be read; the message names the file, and the row and
+// column where there is one.
+class TableError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+  // The next row's cells (the header is the first row); false at the end.
+  // Throws TableError.
+  virtual bool next(std::vector<std::string>& cells) = 0;
+  // Row number of the row returned last, 1-based as a spreadsheet shows it.
+  virtual long rowNumber() const = 0;
+  // The file name, for messages.
+  virtual const std::string& fileName() const = 0;
+};
+
+}  // namespace mantlept::tables
