@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/catalogue.hpp"
-#include "dialogue/run_settings.hpp"
+#include "methods/catalogue.hpp"
+#include "solver/run_settings.hpp"
 #include "methods/oxybarometers/oxybarometers.hpp"
 #include "minerals/analysis_reader.hpp"
 #include "minerals/formula.hpp"
@@ -21,6 +21,8 @@
 #include "report/fixed_format.hpp"
 #include "report/result_lines.hpp"
 #include "report/results_file.hpp"
+#include "dialogue/program.hpp"
+#include "solver/engine.hpp"
 #include "solver/solver.hpp"
 
 namespace mantlept {

@@ -16,7 +16,8 @@
 #include "core/terminal.hpp"
 #include "minerals/formula.hpp"
 #include "minerals/site_parameters.hpp"
-#include "solver/run_state.hpp"
+#include "solver/engine.hpp"
+#include "state/run_state.hpp"
 
 using namespace mantlept;
 
@@ -87,17 +88,18 @@ void checkFile(const std::uint8_t* data, std::size_t size, bool ferric) {
   if (file == nullptr) return;
   AnalysisReader reader(file, "fuzz.txt");
   RunState s;
-  AssociationInfo info;
+  Association a;
   StringTerminal out;
   // Every association takes at least one line, so there are at most size + 1.
   for (std::size_t n = 0;; ++n) {
     if (n > size + 1) fail("the reader does not end");
-    AnalysisReader::Status status = reader.next(s, info, ferric);
+    AnalysisReader::Status status = reader.next(a);
     if (status == AnalysisReader::Status::End) break;
     if (status == AnalysisReader::Status::Unreadable) {
       if (reader.message().find("line ") == std::string::npos) fail("a message without a line");
       break;
     }
+    loadAssociation(s, a, ferric);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       requireFinite(s.ox[slot], "a stored oxide value that is not finite");
       requireFinite(s.cat[slot], "a stored cation value that is not finite");

@@ -19,8 +19,8 @@
 #include <string>
 
 #include "core/terminal.hpp"
-#include "dialogue/catalogue.hpp"
-#include "solver/run.hpp"
+#include "methods/catalogue.hpp"
+#include "dialogue/program.hpp"
 #include "support/output_checks.hpp"
 
 using namespace mantlept;

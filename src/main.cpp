@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "core/terminal.hpp"
-#include "solver/run.hpp"
+#include "dialogue/program.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/fixed_fields.hpp"
-#include "dialogue/catalogue.hpp"
+#include "methods/catalogue.hpp"
 
 namespace mantlept {
 

@@ -10,7 +10,7 @@
 #include "core/input_file.hpp"
 #include "core/output_file.hpp"
 #include "core/terminal.hpp"
-#include "dialogue/run_settings.hpp"
+#include "solver/run_settings.hpp"
 
 namespace mantlept {
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "core/fixed_fields.hpp"
-#include "minerals/formula.hpp"
-#include "minerals/site_parameters.hpp"
 
 namespace mantlept {
 
@@ -61,19 +59,6 @@ bool parseAnalysisLine(std::string_view line, MineralAnalysis& out, std::string&
   return true;
 }
 
-void resetAssociation(RunState& s) {
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    s.ox[slot] = OxideValues{};
-    Real sum = s.cat[slot].Sum;
-    s.cat[slot] = CationFormula{};
-    s.cat[slot].Sum = sum;
-  }
-  resetSiteParameters(s.site);
-  s.fO2 = 0.0f;
-  s.T = s.startT;
-  s.P = s.startP;
-}
-
 AnalysisReader::LineRead AnalysisReader::readLine() {
   if (!lines_.next()) {
     if (!lines_.failed()) return LineRead::End;
@@ -83,18 +68,18 @@ AnalysisReader::LineRead AnalysisReader::readLine() {
   }
   std::string error;
   if (!parseAnalysisLine(lines_.text(), pending_, error)) {
-    message_ = "mantlept: " + fileName_ + ", line " + std::to_string(lines_.lineNumber()) + ": " +
-               error;
+    message_ =
+        "mantlept: " + fileName_ + ", line " + std::to_string(lines_.lineNumber()) + ": " + error;
     return LineRead::Bad;
   }
   hasPending_ = true;
   return LineRead::Ok;
 }
 
-AnalysisReader::Status AnalysisReader::next(RunState& s, AssociationInfo& info,
-                                            bool estimateFerric) {
+AnalysisReader::Status AnalysisReader::next(Association& a) {
   if (failed_) return Status::Unreadable;
-  resetAssociation(s);
+  a.present.fill(false);
+  AssociationInfo& info = a.info;
   bool started = false;
   bool hasMineral = false;
   for (;;) {
@@ -115,14 +100,13 @@ AnalysisReader::Status AnalysisReader::next(RunState& s, AssociationInfo& info,
       started = true;
       info.name = pending_.name;
       std::fill(info.description.begin(), info.description.end(), ' ');
-      std::copy(pending_.description.begin(), pending_.description.end(),
-                info.description.begin());
+      std::copy(pending_.description.begin(), pending_.description.end(), info.description.begin());
+      a.sample.assign(info.name.data(), info.name.size());
     }
     int slot = slotOfCode(pending_.code);
     if (slot < 0) continue;
-    Recalculation r = recalculate(pending_.ox, slot + 1, estimateFerric);
-    s.ox[slot] = r.ox;
-    s.cat[slot] = r.cat;
+    a.ox[static_cast<std::size_t>(slot)] = pending_.ox;
+    a.present[static_cast<std::size_t>(slot)] = true;
     hasMineral = true;
   }
 }

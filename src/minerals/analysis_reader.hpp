@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "core/terminal.hpp"
+#include "minerals/association.hpp"
 #include "minerals/line_reader.hpp"
 #include "minerals/mineral_types.hpp"
-#include "solver/run_state.hpp"
 
 namespace mantlept {
 
@@ -19,14 +19,6 @@ struct MineralAnalysis {
   char code = ' ';
   OxideValues ox;
   std::array<char, 32> description{};
-};
-
-// The name and description of an association (from its first line).
-struct AssociationInfo {
-  std::array<char, 8> name{};
-  std::array<char, 64> description{};
-  std::string_view nameText() const { return {name.data(), name.size()}; }
-  std::string_view descriptionText() const { return {description.data(), description.size()}; }
 };
 
 // Slot of a code letter ("EDOSGRI", case-sensitive), or -1 for any other.
@@ -39,15 +31,17 @@ class AnalysisReader {
  public:
   enum class Status { Association, End, Unreadable };
 
-  AnalysisReader(std::FILE* file, std::string fileName) : lines_(file), fileName_(std::move(fileName)) {}
+  AnalysisReader(std::FILE* file, std::string fileName)
+      : lines_(file), fileName_(std::move(fileName)) {}
 
-  // Resets the store for a new association, reads its lines, files each
-  // recognised mineral in its slot and computes nothing else. At the end of the
+  // Reads the lines of the next association and files each recognised
+  // mineral's analysis in its slot (a later line of one slot replaces an
+  // earlier one). At the end of the
   // file an association is delivered only when it holds a mineral line.
   // Unreadable: `message()` says which file, line and field. A line that cannot
   // be read but names another sample still completes the association before
   // it, which is delivered first.
-  Status next(RunState& s, AssociationInfo& info, bool estimateFerric);
+  Status next(Association& a);
   const std::string& message() const { return message_; }
 
  private:
@@ -61,10 +55,5 @@ class AnalysisReader {
   bool failed_ = false;  // an unreadable line is reported at the next call
   std::string message_;
 };
-
-// Clears the association's oxide and cation values (the cation sums stay),
-// the reset site parameters and the oxygen-fugacity value, and sets T and P to
-// the starting point.
-void resetAssociation(RunState& s);
 
 }  // namespace mantlept

@@ -29,8 +29,8 @@ struct AssociationInfo {
 };
 
 struct Association {
-  AssociationInfo info;           // fixed-width name and description
-  std::string sample;             // the full sample name (tables are not cut to 8)
+  AssociationInfo info;  // fixed-width name and description
+  std::string sample;    // the full sample name (tables are not cut to 8)
   std::array<OxideValues, kSlotCount> ox{};
   std::array<bool, kSlotCount> present{};  // slot holds an analysis
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "dialogue/catalogue.hpp"
+#include "methods/catalogue.hpp"
 #include "report/fixed_format.hpp"
 
 namespace mantlept {

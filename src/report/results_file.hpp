@@ -2,10 +2,10 @@
 // The comma-separated results file: one header line, one row per association.
 #include <string>
 
-#include "dialogue/run_settings.hpp"
+#include "solver/run_settings.hpp"
 #include "minerals/analysis_reader.hpp"
 #include "report/result_lines.hpp"
-#include "solver/run_state.hpp"
+#include "state/run_state.hpp"
 
 namespace mantlept {
 

@@ -1,7 +1,6 @@
 #include "solver/solver.hpp"
 
 #include <cmath>
-#include <string>
 
 #include "methods/barometers/barometers.hpp"
 #include "methods/oxybarometers/oxybarometers.hpp"
@@ -21,7 +20,10 @@ void recomputeSpinelFerricIron(RunState& s) {
 }
 
 bool solveCombination(RunState& s, const RunSettings& settings, const MethodCombination& c,
-                      Terminal& out) {
+                      Terminal& out, IterationInfo* info) {
+  IterationInfo local;
+  IterationInfo& it = info != nullptr ? *info : local;
+  it = IterationInfo{};
   s.T = s.startT;
   s.P = s.startP;
   int passes = 0;
@@ -29,17 +31,22 @@ bool solveCombination(RunState& s, const RunSettings& settings, const MethodComb
     if (runBarometer(c.barometer, s) == BarometerOutcome::NotComplete) return false;
     ThermometerOutcome t = runThermometer(c.thermometer, s);
     if (t == ThermometerOutcome::NotComplete) return false;
+    ++it.passes;
     if (t == ThermometerOutcome::Finish) break;
     ++passes;
     Real d = std::fabs(s.TK - s.T);
     if (passes < settings.iterationLimit) {
       s.T = s.TK;
       if (d > 1.0f) continue;
+      it.converged = true;
     }
     break;
   }
   if (s.TK >= 2173.0f) s.TK = 2173.0f;
-  if (s.TK <= 273.0f) s.TK = 273.0f;
+  if (s.TK <= 273.0f) {
+    it.floored = true;
+    s.TK = 273.0f;
+  }
   if (s.P >= 200.0f) s.P = 200.0f;
   if (s.P <= 1e-07f) s.P = -10.0f;
   if (settings.ferricOption == 1) recomputeSpinelFerricIron(s);
@@ -52,26 +59,29 @@ bool solveCombination(RunState& s, const RunSettings& settings, const MethodComb
   return true;
 }
 
-void evaluateAssociation(RunState& s, const RunSettings& settings, std::string_view sampleName,
-                         CombinationResults& results, Terminal& out) {
-  // One buffer for the association's lines; each line is written (and, on an
-  // interactive terminal, shown) as soon as its combination is done.
-  std::string line;
-  line.reserve(96);
-  for (int k = 0; k < settings.evaluatedCount(); ++k) {
-    const MethodCombination& c = settings.combinations[static_cast<std::size_t>(k)];
-    line.clear();
-    if (solveCombination(s, settings, c, out)) {
-      results[static_cast<std::size_t>(k)] = screenResult(s);
-      appendResultLine(line, sampleName, c, results[static_cast<std::size_t>(k)],
-                       settings.ferricOption);
-    } else {
-      results[static_cast<std::size_t>(k)] = failedResult();
-      appendFailureLine(line, sampleName);
-    }
-    line += '\n';
-    out.write(line);
+CombinationResult screenResult(RunState& s, CombinationStatus* status) {
+  bool rejected = false;
+  bool capped = false;
+  if (!(350.0f + 7.75f * (s.P - 20.0f) < s.T)) {
+    rejected = true;
+  } else if (s.TK <= 0.0f || s.P <= 1.0f) {
+    rejected = true;
+  } else if (s.TK >= 1853.0f || s.P >= 200.0f) {
+    rejected = true;
+  } else if (s.P > 82.0f) {
+    s.P = 81.5f;
+    s.TK = 1723.0f;
+    capped = true;
   }
+  if (rejected) {
+    s.TK = 2273.0f;
+    s.P = kMarker;
+  }
+  if (status != nullptr) {
+    *status = rejected ? CombinationStatus::Rejected
+                       : (capped ? CombinationStatus::Capped : CombinationStatus::Ok);
+  }
+  return {s.TK - 273.0f, s.P, s.fO2};
 }
 
 }  // namespace mantlept

@@ -96,12 +96,12 @@ TEST(AnalysisGenerator, ReaderSeesEveryAssociationOnce) {
   std::FILE* f = fmemopen(text.data(), text.size(), "r");
   ASSERT_NE(f, nullptr);
   AnalysisReader reader(f, "generated");
-  RunState s;
-  AssociationInfo info;
+  Association a;
+  const AssociationInfo& info = a.info;
   long seen = 0;
   std::set<std::string> names;
   for (;;) {
-    AnalysisReader::Status status = reader.next(s, info, true);
+    AnalysisReader::Status status = reader.next(a);
     ASSERT_NE(status, AnalysisReader::Status::Unreadable) << reader.message();
     if (status == AnalysisReader::Status::End) break;
     EXPECT_EQ(std::string(info.nameText()), sampleName(seen));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/catalogue.hpp"
+#include "methods/catalogue.hpp"
 
 namespace mantlept {
 namespace {

@@ -1,5 +1,6 @@
 // Grouping analysis lines into associations, and reading their columns.
 #include "minerals/analysis_reader.hpp"
+#include "solver/engine.hpp"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +44,12 @@ std::vector<Delivered> readAll(const std::string& text, AnalysisReader::Status* 
   std::rewind(f);
   AnalysisReader reader(f, "rocks.txt");
   RunState s;
-  AssociationInfo info;
+  Association a;
+  const AssociationInfo& info = a.info;
   std::vector<Delivered> out;
   AnalysisReader::Status st;
-  while ((st = reader.next(s, info, false)) == AnalysisReader::Status::Association) {
+  while ((st = reader.next(a)) == AnalysisReader::Status::Association) {
+    loadAssociation(s, a, false);
     out.push_back({std::string(info.nameText()), std::string(info.descriptionText()), s});
   }
   if (status) *status = st;

@@ -6,7 +6,8 @@
 
 #include <cmath>
 
-#include "dialogue/catalogue.hpp"
+#include "dialogue/program.hpp"
+#include "methods/catalogue.hpp"
 
 namespace mantlept {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogue/run_settings.hpp"
+#include "solver/run_settings.hpp"
 
 namespace mantlept::checks {
 

@@ -2,7 +2,7 @@
 // The barometers, one free function each, over the run's shared store.
 
 #include "methods/outcomes.hpp"
-#include "solver/run_state.hpp"
+#include "state/run_state.hpp"
 
 namespace mantlept {
 

@@ -4,7 +4,7 @@
 // 0 when its preconditions are unmet, 2000 when a window rejects the value.
 #include "core/terminal.hpp"
 #include "methods/outcomes.hpp"
-#include "solver/run_state.hpp"
+#include "state/run_state.hpp"
 
 namespace mantlept {
 

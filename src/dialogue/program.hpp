@@ -5,11 +5,12 @@
 #include <functional>
 #include <istream>
 #include <ostream>
+#include <string_view>
 
 #include "core/terminal.hpp"
-#include "report/result_lines.hpp"
 #include "report/results_file.hpp"
-#include "solver/run_state.hpp"
+#include "solver/solver.hpp"
+#include "state/run_state.hpp"
 
 namespace mantlept {
 
@@ -21,6 +22,11 @@ extern volatile std::sig_atomic_t stopRequested;
 // estimates and its combination results (checks in tests and fuzzing).
 using AssociationWatcher =
     std::function<void(const RunState&, const FeNumbers&, const CombinationResults&)>;
+
+// Runs every combination of the prepared association, stores each row of
+// `results` and prints its result or failure line.
+void evaluateAssociation(RunState& s, const RunSettings& settings, std::string_view sampleName,
+                         CombinationResults& results, Terminal& out);
 
 // Runs the program on `in` (answers) and `out` (terminal); messages on `err`.
 // Returns the exit status: 0 after the stop word, 1 for a failure, 128 + the

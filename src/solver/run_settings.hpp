@@ -19,7 +19,7 @@ struct MethodCombination {
 
 struct RunSettings {
   std::string inputFileName;
-  int ferricOption = 1;  // 1 = all iron ferrous, 2 = ferric iron estimated
+  int ferricOption = 1;      // 1 = all iron ferrous, 2 = ferric iron estimated
   int combinationCount = 0;  // as typed; negative means no combination
   std::vector<MethodCombination> combinations;
   int oxybarometerNumber = 0;

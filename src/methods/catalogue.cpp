@@ -1,4 +1,4 @@
-#include "dialogue/catalogue.hpp"
+#include "methods/catalogue.hpp"
 
 #include <array>
 #include <string>

@@ -1,13 +1,13 @@
-#include "solver/run.hpp"
+#include "dialogue/program.hpp"
 
 #include <cstring>
 #include <string>
 
 #include "dialogue/dialogue.hpp"
 #include "minerals/analysis_reader.hpp"
-#include "minerals/site_parameters.hpp"
+#include "report/result_lines.hpp"
 #include "report/results_file.hpp"
-#include "solver/solver.hpp"
+#include "solver/engine.hpp"
 
 namespace mantlept {
 
@@ -25,6 +25,26 @@ bool writeFailed(OutputFile& file, std::ostream& err) {
 }
 
 }  // namespace
+
+void evaluateAssociation(RunState& s, const RunSettings& settings, std::string_view sampleName,
+                         CombinationResults& results, Terminal& out) {
+  // One buffer for the association's lines; each line is written (and, on an
+  // interactive terminal, shown) as soon as its combination is done.
+  std::string line;
+  line.reserve(96);
+  for (int k = 0; k < settings.evaluatedCount(); ++k) {
+    CombinationOutcome o = evaluateCombination(s, settings, k, results, out);
+    line.clear();
+    if (o.status != CombinationStatus::Incomplete) {
+      appendResultLine(line, sampleName, settings.combinations[static_cast<std::size_t>(k)],
+                       o.result, settings.ferricOption);
+    } else {
+      appendFailureLine(line, sampleName);
+    }
+    line += '\n';
+    out.write(line);
+  }
+}
 
 int runProgram(std::istream& in, Terminal& out, std::ostream& err,
                const AssociationWatcher& watch) {
@@ -53,7 +73,8 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
   s.startP = settings.startP;
   CombinationResults results{};
   ReportState report;
-  AssociationInfo info;
+  Association association;
+  const AssociationInfo& info = association.info;
   AnalysisReader reader(files.analysis.handle(), settings.inputFileName);
   std::string row;
   const bool ferric = settings.ferricOption == 2;
@@ -64,7 +85,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
       err << "mantlept: stopped; the results file holds every association finished so far\n";
       return 128 + static_cast<int>(stopRequested);
     }
-    AnalysisReader::Status status = reader.next(s, info, ferric);
+    AnalysisReader::Status status = reader.next(association);
     if (status == AnalysisReader::Status::End) break;
     if (status == AnalysisReader::Status::Unreadable && stopRequested != 0) continue;
     if (status == AnalysisReader::Status::Unreadable) {
@@ -74,7 +95,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
       files.results.close();
       return 1;
     }
-    computeSiteParameters(s.cat, s.site, out);
+    prepareAssociation(s, association, ferric, out);
     evaluateAssociation(s, settings, info.nameText(), results, out);
     FeNumbers fe = estimateFeNumbers(s, report);
     row.clear();
