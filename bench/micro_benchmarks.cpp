@@ -46,7 +46,7 @@ constexpr std::array<std::string_view, 6> kLines = {
 };
 
 // A terminal that shows nothing.
-class NullTerminal final : public Terminal {
+class DiscardingTerminal final : public Terminal {
  public:
   void write(std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
 };
@@ -65,7 +65,7 @@ RunState preparedState() {
     s.ox[slot] = r.ox;
     s.cat[slot] = r.cat;
   }
-  NullTerminal out;
+  DiscardingTerminal out;
   computeSiteParameters(s.cat, s.site, out);
   return s;
 }
@@ -141,7 +141,7 @@ BENCHMARK(BM_RecalculateFormula)->Arg(0)->Arg(1);
 
 void BM_SiteParameters(benchmark::State& state) {
   RunState s = preparedState();
-  NullTerminal out;
+  DiscardingTerminal out;
   for (auto _ : state) {
     computeSiteParameters(s.cat, s.site, out);
     benchmark::DoNotOptimize(s.site);
@@ -156,7 +156,7 @@ void combinationBenchmark(benchmark::State& state, int thermometer, int baromete
   const RunState prepared = preparedState();
   RunSettings settings = heavySettings(0);
   MethodCombination c = combination(thermometer, barometer);
-  NullTerminal out;
+  DiscardingTerminal out;
   bool complete = false;
   for (auto _ : state) {
     RunState s = prepared;
@@ -177,7 +177,7 @@ BENCHMARK_CAPTURE(combinationBenchmark, NickelGarnet_GarnetSpIlmOl_40_34, 40, 34
 
 void BM_Oxybarometer5(benchmark::State& state) {
   const RunState prepared = preparedState();
-  NullTerminal out;
+  DiscardingTerminal out;
   for (auto _ : state) {
     RunState s = prepared;
     s.TK = s.T = 1273.0f;
@@ -195,7 +195,7 @@ void BM_EvaluateAssociationHeavy(benchmark::State& state) {
   const RunState prepared = preparedState();
   RunSettings settings = heavySettings(5);
   CombinationResults results{};
-  NullTerminal out;
+  DiscardingTerminal out;
   for (auto _ : state) {
     RunState s = prepared;
     evaluateAssociation(s, settings, "KX-101  ", results, out);

@@ -8,25 +8,12 @@
 #include <cstring>
 #include <iostream>
 #include <streambuf>
-#include <string_view>
 
+#include "cli/command_line.hpp"
 #include "core/terminal.hpp"
 #include "dialogue/program.hpp"
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "Usage: mantlept [--help | --version]\n"
-    "\n"
-    "Estimates the temperature, pressure and oxygen fugacity at which mantle\n"
-    "peridotites, eclogites and megacrysts last equilibrated, from microprobe\n"
-    "analyses of coexisting minerals. It asks on the terminal for the analysis\n"
-    "file (fixed columns, one mineral per line), whether to estimate ferric iron,\n"
-    "the thermometer-barometer combinations (from a printed menu), the\n"
-    "oxybarometer, the name of a new results file, whether to write cations per\n"
-    "formula unit, the number of iterations and a starting T and P. Answers can be\n"
-    "given from a file: mantlept < answers.txt. It prints one line per sample and\n"
-    "combination and writes one comma-separated row per sample to the results file.\n";
 
 void requestStop(int signal) { mantlept::stopRequested = signal; }
 
@@ -65,21 +52,9 @@ void installStopHandlers() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) {
-    std::string_view arg = argv[1];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (arg == "--version") {
-      std::cout << "mantlept 1.0.0\n";
-      return 0;
-    }
-    std::cerr << "mantlept: unknown argument \"" << arg << "\"\n" << kUsage;
-    return 2;
-  }
   std::ios::sync_with_stdio(false);
   installStopHandlers();
+  if (argc > 1) return mantlept::runCommandLine(argc, argv, std::cout, std::cerr);
   AnswerInput answers;
   std::istream in(&answers);
   mantlept::StreamTerminal terminal(std::cout, ::isatty(STDOUT_FILENO) != 0);

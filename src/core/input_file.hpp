@@ -17,6 +17,12 @@ class InputFile {
   bool open(const std::string& path);
   void close();
   std::FILE* handle() const { return file_; }
+  // Hands the open stream to the caller, who closes it.
+  std::FILE* release() {
+    std::FILE* f = file_;
+    file_ = nullptr;
+    return f;
+  }
   const std::string& path() const { return path_; }
   const std::string& error() const { return error_; }
 

@@ -38,6 +38,13 @@ class StreamTerminal final : public Terminal {
   bool interactive_;
 };
 
+// A terminal that shows nothing: the command-line front end evaluates without
+// the dialogue's console lines.
+class NullTerminal final : public Terminal {
+ public:
+  void write(std::string_view) override {}
+};
+
 // A terminal that keeps everything in memory (tests).
 class StringTerminal final : public Terminal {
  public:

@@ -11,8 +11,6 @@
 
 namespace mantlept {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
 namespace {
 
 // Writes the header or row added last; says so when that failed.

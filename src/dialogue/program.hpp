@@ -1,22 +1,18 @@
 #pragma once
 // One whole run: the opening dialogue, then every association of the analysis
 // file through its combinations to its results row.
-#include <csignal>
 #include <functional>
 #include <istream>
 #include <ostream>
 #include <string_view>
 
+#include "core/stop_request.hpp"
 #include "core/terminal.hpp"
 #include "report/results_file.hpp"
 #include "solver/solver.hpp"
 #include "state/run_state.hpp"
 
 namespace mantlept {
-
-// Set (by a signal handler) to ask the association loop to stop after the
-// association it is working on; holds the signal number.
-extern volatile std::sig_atomic_t stopRequested;
 
 // Sees every association once its row is written: the store, its Fe-number
 // estimates and its combination results (checks in tests and fuzzing).

@@ -101,7 +101,10 @@ AnalysisReader::Status AnalysisReader::next(Association& a) {
       info.name = pending_.name;
       std::fill(info.description.begin(), info.description.end(), ' ');
       std::copy(pending_.description.begin(), pending_.description.end(), info.description.begin());
-      a.sample.assign(info.name.data(), info.name.size());
+      // The full name, without the blanks that pad it to its columns.
+      std::string_view name = info.nameText();
+      name.remove_suffix(name.size() - (name.find_last_not_of(' ') + 1));
+      a.sample.assign(name);
     }
     int slot = slotOfCode(pending_.code);
     if (slot < 0) continue;

@@ -1,0 +1,168 @@
+#include "cli/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <thread>
+
+#include "cli/calc_command.hpp"
+#include "methods/catalogue.hpp"
+
+namespace mantlept {
+
+namespace {
+
+constexpr const char* kVersion = "mantlept 1.0.0";
+
+constexpr const char* kOverview =
+    "Estimates the temperature, pressure and oxygen fugacity at which mantle\n"
+    "peridotites, eclogites and megacrysts last equilibrated, from microprobe\n"
+    "analyses of coexisting minerals.\n"
+    "\n"
+    "Without arguments it asks on the terminal for the analysis file (fixed\n"
+    "columns, one mineral per line), whether to estimate ferric iron, the\n"
+    "thermometer-barometer combinations (from a printed menu), the oxybarometer,\n"
+    "the name of a new results file, whether to write cations per formula unit,\n"
+    "the number of iterations and a starting T and P. Answers can be given from\n"
+    "a file: mantlept < answers.txt. It prints one line per sample and\n"
+    "combination and writes one comma-separated row per sample to the results\n"
+    "file.\n"
+    "\n"
+    "With a command it works straight from a file or a spreadsheet:\n"
+    "  mantlept calc analyses.csv -p 7,5 -p 8,5       T and P of every sample\n"
+    "  mantlept convert table.xlsx -o analyses.txt    table to fixed columns\n"
+    "  mantlept methods 7 --kind thermometer          what a method needs\n"
+    "  mantlept geotherm results.csv --svg pt.svg     geotherm fit and diagram\n"
+    "Each command has its own --help.";
+
+// Integers of a text, all of it (no sign, no blanks).
+bool parseWhole(std::string_view text, int& value) {
+  if (text.empty()) return false;
+  auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+// A thermometer and a barometer number: "7,5" or "0705".
+std::optional<MethodCombination> parsePair(const std::string& text) {
+  MethodCombination c;
+  std::size_t comma = text.find(',');
+  std::string_view t, b;
+  if (comma != std::string::npos) {
+    t = std::string_view(text).substr(0, comma);
+    b = std::string_view(text).substr(comma + 1);
+  } else if (text.size() == 4) {
+    t = std::string_view(text).substr(0, 2);
+    b = std::string_view(text).substr(2);
+  } else {
+    return std::nullopt;
+  }
+  if (!parseWhole(t, c.thermometer) || !parseWhole(b, c.barometer)) return std::nullopt;
+  return c;
+}
+
+bool catalogued(std::string_view label) {
+  return label.find_first_not_of(' ') != std::string_view::npos;
+}
+
+std::string checkPair(const std::string& text) {
+  std::optional<MethodCombination> c = parsePair(text);
+  if (!c) return "a pair is a thermometer and a barometer number, as 7,5 or 0705: \"" + text + "\"";
+  if (c->thermometer < 1 || c->thermometer > kThermometerCount ||
+      !catalogued(thermometerLabel(c->thermometer))) {
+    return "there is no thermometer " + std::to_string(c->thermometer) +
+           " (mantlept methods --kind thermometer lists them)";
+  }
+  if (c->barometer < 1 || c->barometer > kBarometerCount ||
+      !catalogued(barometerLabel(c->barometer))) {
+    return "there is no barometer " + std::to_string(c->barometer) +
+           " (mantlept methods --kind barometer lists them)";
+  }
+  return "";
+}
+
+// "T,P" in degrees Celsius and kbar.
+std::string checkStart(const std::string& text) {
+  std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return "--start takes T,P (deg C, kbar), as 1000,10";
+  try {
+    std::size_t used = 0;
+    std::string t = text.substr(0, comma), p = text.substr(comma + 1);
+    float tv = std::stof(t, &used);
+    if (used != t.size()) throw std::invalid_argument(t);
+    float pv = std::stof(p, &used);
+    if (used != p.size()) throw std::invalid_argument(p);
+    if (!std::isfinite(tv) || !std::isfinite(pv)) throw std::invalid_argument(text);
+  } catch (const std::exception&) {
+    return "--start takes two numbers T,P (deg C, kbar), as 1000,10: \"" + text + "\"";
+  }
+  return "";
+}
+
+void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start) {
+  CLI::App* calc = app.add_subcommand(
+      "calc", "T, P (and fO2) of every sample of an analysis file or table, as tidy rows");
+  calc->footer(
+      "Example:\n"
+      "  mantlept calc xenoliths.csv -p 7,5 -p 8,5 -x 5 -o results.csv\n"
+      "ANALYSES is a fixed-column analysis file, a delimited table (.csv, .tsv,\n"
+      ".txt with a header row) or an .xlsx workbook; - reads standard input.");
+  calc->add_option("ANALYSES", o.analyses, "analysis file, table or workbook (- = standard input)")
+      ->required();
+  calc->add_option("-p,--pair", pairs, "thermometer and barometer numbers, 7,5 or 0705 (1 to 12)")
+      ->required()
+      ->check(CLI::Validator(checkPair, "T,B"));
+  calc->add_option("-x,--oxy", o.oxybarometer, "oxybarometer 0..9 (0: none)")
+      ->check(CLI::Range(0, 9));
+  calc->add_flag("--ferric", o.ferric, "estimate ferric iron by charge balance");
+  calc->add_option("-n,--iterations", o.iterations, "barometer-thermometer passes at most")
+      ->check(CLI::Range(1, 100000));
+  calc->add_option("--start", start, "starting T,P (deg C, kbar)")
+      ->check(CLI::Validator(checkStart, "T,P"));
+  calc->add_option("-o,--output", o.output, "tidy results file (default: standard output)");
+  calc->add_flag("--force", o.force, "replace an existing output file");
+  calc->add_option("--legacy", o.legacy, "also write the dialogue's results file");
+  calc->add_flag("--cations", o.cations, "the results file holds cations per formula unit");
+  calc->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  calc->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
+}  // namespace
+
+int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app;
+  app.name("mantlept");
+  app.footer(kOverview);
+  app.set_version_flag("--version", kVersion);
+  app.require_subcommand(0, 1);
+
+  CalcOptions calc;
+  std::vector<std::string> pairs;
+  std::string start;
+  addCalc(app, calc, pairs, start);
+
+  try {
+    app.parse(argc, argv);
+    if (pairs.size() > static_cast<std::size_t>(kMaxCombinations)) {
+      throw CLI::ValidationError("--pair", "at most 12 pairs can be applied in one run");
+    }
+  } catch (const CLI::CallForVersion&) {
+    out << kVersion << '\n';
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    int code = app.exit(e, out, err);
+    return code == 0 ? 0 : 2;
+  }
+
+  if (app.got_subcommand("calc")) {
+    for (const std::string& p : pairs) calc.pairs.push_back(*parsePair(p));
+    if (!start.empty()) {
+      std::size_t comma = start.find(',');
+      calc.startT = std::stof(start.substr(0, comma));
+      calc.startP = std::stof(start.substr(comma + 1));
+    }
+    return runCalc(calc, out, err);
+  }
+  out << app.help();
+  return 0;
+}
+
+}  // namespace mantlept

@@ -1,0 +1,94 @@
+#include "report/tidy_rows.hpp"
+
+#include <charconv>
+
+#include "methods/catalogue.hpp"
+
+namespace mantlept {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+bool hasValue(CombinationStatus status) {
+  return status == CombinationStatus::Ok || status == CombinationStatus::Capped;
+}
+
+}  // namespace
+
+std::string tidyHeader() {
+  return "sample,thermometer,thermometer_label,barometer,barometer_label,T_C,P_kbar,oxybarometer,"
+         "fO2,status,passes,converged";
+}
+
+std::string_view statusName(CombinationStatus status) {
+  switch (status) {
+    case CombinationStatus::Ok:
+      return "ok";
+    case CombinationStatus::Capped:
+      return "capped";
+    case CombinationStatus::Rejected:
+      return "rejected";
+    case CombinationStatus::Incomplete:
+      break;
+  }
+  return "incomplete";
+}
+
+void appendCsvCell(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+}
+
+void appendShortest(std::string& out, float value) {
+  char buffer[64];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  out.append(buffer, r.ptr);
+}
+
+void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
+                   const CombinationOutcome& o) {
+  const MethodCombination& c = settings.combinations[static_cast<std::size_t>(k)];
+  appendCsvCell(out, sample);
+  out += ',';
+  out += std::to_string(c.thermometer);
+  out += ',';
+  appendCsvCell(out, trimmed(thermometerLabel(c.thermometer)));
+  out += ',';
+  out += std::to_string(c.barometer);
+  out += ',';
+  appendCsvCell(out, trimmed(barometerLabel(c.barometer)));
+  out += ',';
+  const bool value = hasValue(o.status);
+  if (value) appendShortest(out, o.result.temperature);
+  out += ',';
+  if (value) appendShortest(out, o.result.pressure);
+  out += ',';
+  out += std::to_string(settings.oxybarometerNumber);
+  out += ',';
+  // An oxybarometer without a result leaves 0; outside its window, the marker.
+  const float fO2 = o.result.fO2;
+  if (value && settings.oxybarometerNumber != 0 && fO2 != 0.0f && fO2 != kMarker) {
+    appendShortest(out, fO2);
+  }
+  out += ',';
+  out += statusName(o.status);
+  out += ',';
+  out += std::to_string(o.iteration.passes);
+  out += ',';
+  out += o.iteration.converged ? "true" : "false";
+}
+
+}  // namespace mantlept

@@ -1,0 +1,30 @@
+#pragma once
+// Tidy results: one comma-separated row per sample and method pair, with
+// plain numbers and empty cells where there is no value, for spreadsheets and
+// scripts.
+#include <string>
+#include <string_view>
+
+#include "solver/engine.hpp"
+#include "solver/run_settings.hpp"
+
+namespace mantlept {
+
+// The header line (without its line end).
+std::string tidyHeader();
+
+// "ok", "capped", "rejected" or "incomplete".
+std::string_view statusName(CombinationStatus status);
+
+// Appends one row (without its line end): the sample's full name, the pair,
+// the reported values of combination `k` and its iteration.
+void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
+                   const CombinationOutcome& outcome);
+
+// A text cell, quoted when it holds a comma, a double quote or a line end.
+void appendCsvCell(std::string& out, std::string_view text);
+
+// The shortest decimal text that reads back to the same single-precision value.
+void appendShortest(std::string& out, float value);
+
+}  // namespace mantlept
