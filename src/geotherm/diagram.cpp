@@ -93,6 +93,8 @@ void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& p
                   bool fitted) {
   double deepest = 7.0;
   for (const Point& p : points) deepest = std::max(deepest, p.P_GPa + p.sigmaP_GPa);
+  // Deep enough to show where the coolest geotherm of the interval meets the adiabat.
+  if (s.lo.lab_found) deepest = std::max(deepest, s.lo.lab_P_GPa + 0.3);
   Frame f{std::min(std::ceil(deepest), 15.0)};
   const std::string axis = "stroke=\"black\" stroke-width=\"0.8\"";
 
