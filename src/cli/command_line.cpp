@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/calc_command.hpp"
+#include "cli/geotherm_command.hpp"
 #include "methods/catalogue.hpp"
 
 namespace mantlept {
@@ -125,6 +126,34 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
 }
 
+void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
+  CLI::App* g = app.add_subcommand(
+      "geotherm", "fit a conductive geotherm to P-T points: heat flow, LAB, diamond window");
+  g->footer(
+      "Example:\n"
+      "  mantlept calc xenoliths.csv -p 7,5 -o pt.csv\n"
+      "  mantlept geotherm pt.csv --pair 7,5 --svg pt.svg -o geotherm.csv\n"
+      "POINTS is the tidy output of calc (only its ok rows are used) or any table\n"
+      "with a temperature column (T_C, T, Temp, Temperature in deg C, or T_K) and\n"
+      "a pressure column (P_kbar, P_GPa, or P with --p-unit), optionally sigma_T,\n"
+      "sigma_P (unit of P), corr_TP and sample. Points without errors get\n"
+      "--sigma-T (default 50 deg C) and --sigma-P (default 3 kbar).");
+  g->add_option("POINTS", o.points, "P-T points: calc results or a table");
+  g->add_option("--pair", o.pair, "the thermometer,barometer pair of calc results to fit");
+  g->add_option("--p-unit", o.pUnit, "unit of a bare P column")
+      ->check(CLI::IsMember({"kbar", "GPa"}));
+  g->add_option("--sigma-T", o.sigmaT_C, "1-sigma T error of points without one (deg C; 50)");
+  g->add_option("--sigma-P", o.sigmaP,
+                "1-sigma P error of points without one (unit of P; 3 kbar)");
+  g->add_option("--q0", o.q0, "no fit: the geotherm of this surface heat flow (mW/m2)");
+  g->add_option("--format", o.format, "summary as key: value lines or JSON")
+      ->check(CLI::IsMember({"text", "json"}));
+  g->add_option("-o,--output", o.outTable, "geotherm table, every 1 km to 300 km (CSV)");
+  g->add_option("--svg", o.outSvg, "the P-T diagram (SVG)");
+  g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -138,6 +167,8 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::vector<std::string> pairs;
   std::string start;
   addCalc(app, calc, pairs, start);
+  cli::GeothermOptions geotherm;
+  addGeotherm(app, geotherm);
 
   try {
     app.parse(argc, argv);
@@ -161,6 +192,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     }
     return runCalc(calc, out, err);
   }
+  if (app.got_subcommand("geotherm")) return cli::runGeotherm(geotherm, out, err);
   out << app.help();
   return 0;
 }
