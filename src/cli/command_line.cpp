@@ -143,8 +143,7 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_option("--p-unit", o.pUnit, "unit of a bare P column")
       ->check(CLI::IsMember({"kbar", "GPa"}));
   g->add_option("--sigma-T", o.sigmaT_C, "1-sigma T error of points without one (deg C; 50)");
-  g->add_option("--sigma-P", o.sigmaP,
-                "1-sigma P error of points without one (unit of P; 3 kbar)");
+  g->add_option("--sigma-P", o.sigmaP, "1-sigma P error of points without one (unit of P; 3 kbar)");
   g->add_option("--q0", o.q0, "no fit: the geotherm of this surface heat flow (mW/m2)");
   g->add_option("--format", o.format, "summary as key: value lines or JSON")
       ->check(CLI::IsMember({"text", "json"}));

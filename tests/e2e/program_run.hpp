@@ -73,6 +73,29 @@ inline ProgramRun runProgram(const std::string& answers,
   return run;
 }
 
+// Runs the program with `args` (each quoted for the shell) in a new folder
+// holding `files`, with `input` on standard input.
+inline ProgramRun runCommand(const std::vector<std::string>& args,
+                             const std::vector<std::pair<std::string, std::string>>& files,
+                             const std::string& input = "") {
+  ProgramRun run;
+  std::string pattern = (std::filesystem::temp_directory_path() / "mantlept-cli-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  run.dir = pattern;
+  for (const auto& [name, content] : files) {
+    std::ofstream(run.dir / name, std::ios::binary) << content;
+  }
+  std::ofstream(run.dir / ".stdin", std::ios::binary) << input;
+  std::string command = "cd '" + run.dir.string() + "' && '" + programPath() + "'";
+  for (const std::string& a : args) command += " '" + a + "'";
+  command += " < .stdin > .stdout 2> .stderr";
+  int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = readAll(run.dir / ".stdout");
+  run.err = readAll(run.dir / ".stderr");
+  return run;
+}
+
 // One analysis line in the fixed columns of the analysis file: name (8), code
 // letter (8), twelve oxide values written with a point (8 each), description.
 inline std::string analysisLine(const std::string& name, char code,
