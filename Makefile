@@ -2,11 +2,16 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build demo test sanitize clean
+.PHONY: all deps build demo test sanitize clean
 
 all: build
 
-build:
+# Installs the packages of .ci/packages that are missing (as root; otherwise
+# prints the apt-get line to run).
+deps:
+	@bash .ci/install-packages build
+
+build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANTLEPT_WERROR=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -21,7 +26,7 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize:
+sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DMANTLEPT_WERROR=ON -DMANTLEPT_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
