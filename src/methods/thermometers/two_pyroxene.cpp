@@ -154,7 +154,8 @@ ThermometerOutcome thermometer17(RunState& s) {
 }
 
 // Enstatite-diopside two-pyroxene thermometer with tetrahedral Al in both
-// pyroxenes (1998); the quotient is reduced by 273 before it is stored. Writes TK.
+// pyroxenes (1998), with the squared logarithm of the enstatite activity ratio;
+// the quotient is kelvin. Writes TK.
 ThermometerOutcome thermometer36(RunState& s) {
   if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const CationFormula& o = s.cat[Opx];
@@ -173,9 +174,8 @@ ThermometerOutcome thermometer36(RunState& s) {
   if (!(aO > 1e-07f) || !(aC > 1e-07f)) return ThermometerOutcome::NotComplete;
   if (!usable(aO, aC)) return ThermometerOutcome::NotComplete;
   const Real l = std::log(aO) - std::log(aC);
-  const Real quotient = (678.0f * s.P / 10.0f + 24787.0f) /
-                        (15.67f + 3.69f * c.Fe + 14.37f * c.Ti - 3.25f * (c.Cr + c.Al - c.Na) + l);
-  return store(s, quotient - 273.0f);
+  const Real denom = 15.67f + 3.69f * c.Fe + 14.37f * c.Ti - 3.25f * (c.Cr + c.Al - c.Na) + l * l;
+  return store(s, (678.0f * s.P / 10.0f + 24787.0f) / denom);
 }
 
 }  // namespace mantlept
