@@ -15,8 +15,6 @@ namespace {
 
 constexpr Real kTiny = 1e-07f;
 
-bool present(const CationFormula& c) { return c.Si > kTiny; }
-
 // A logarithm has a value only for a positive, finite argument.
 bool loggable(Real x) { return usable(x) && x > 0.0f; }
 
@@ -44,7 +42,7 @@ bool garnetNaTiTests(const OxideValues& g, Real P) {
 // wt% NiO), with a pressure term and an extra rise from 60 kbar. Writes TK.
 ThermometerOutcome thermometer31(RunState& s) {
   const CationFormula& g = s.cat[Gar];
-  if (!(g.Si > kTiny && g.Mn > kTiny)) return ThermometerOutcome::NotComplete;
+  if (!(g.Mn > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(g.Ti > kTiny && g.Mg > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(g.Al > kTiny && g.Na > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(s.ox[Gar].NiO > kTiny)) return ThermometerOutcome::NotComplete;
@@ -61,7 +59,6 @@ ThermometerOutcome thermometer31(RunState& s) {
 // Ni-in-garnet thermometer on the garnet Ni cation amount. Writes TK.
 ThermometerOutcome thermometer37(RunState& s) {
   const CationFormula& g = s.cat[Gar];
-  if (!present(g)) return ThermometerOutcome::NotComplete;
   if (!(g.Ni > kTiny)) return ThermometerOutcome::NotComplete;
   const Real arg = 1000.0f * g.Ni / 3.0f;
   if (!loggable(arg)) return ThermometerOutcome::NotComplete;
@@ -73,7 +70,6 @@ ThermometerOutcome thermometer37(RunState& s) {
 // Garnet-olivine Ni exchange thermometer on the NiO partition (wt%) between
 // garnet and olivine. Writes TK.
 ThermometerOutcome thermometer39(RunState& s) {
-  if (!present(s.cat[Ol])) return ThermometerOutcome::NotComplete;
   if (!(s.cat[Gar].Ni > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(s.ox[Ol].NiO > kTiny)) return ThermometerOutcome::NotComplete;
   const Real D = s.ox[Gar].NiO / s.ox[Ol].NiO;
