@@ -141,7 +141,6 @@ BarometerOutcome barometer20(RunState& s) {
 
 // Ca exchange between clinopyroxene and garnet. Writes P.
 BarometerOutcome barometer21(RunState& s) {
-  if (!present(s.cat[Cpx]) || !present(s.cat[Gar])) return BarometerOutcome::NotComplete;
   const Real ca = s.cat[Cpx].Ca;
   const Real xCa = s.site.XCa_Gar;
   const Real T = s.T;
@@ -186,7 +185,6 @@ BarometerOutcome barometer23(RunState& s) {
 
 // Cr-in-clinopyroxene barometer for garnet peridotite, capped at 81.5 kbar. Writes P.
 BarometerOutcome barometer30(RunState& s) {
-  if (!present(s.cat[Cpx])) return BarometerOutcome::NotComplete;
   const CationFormula& c = s.cat[Cpx];
   const Real T = s.T;
   const Real crNo = c.Cr / (c.Cr + c.Al);
@@ -203,7 +201,6 @@ BarometerOutcome barometer30(RunState& s) {
 
 // Jadeite-in-clinopyroxene barometer for peridotite, routing iron-rich sodic Cpx. Writes P.
 BarometerOutcome barometer31(RunState& s) {
-  if (!present(s.cat[Cpx])) return BarometerOutcome::NotComplete;
   bool valued = true;
   if (eclogiteRoute(s.ox[Cpx], s.cat[Cpx], valued)) return eclogiteJadeite(s, false);
   if (!valued) return BarometerOutcome::NotComplete;
@@ -213,7 +210,6 @@ BarometerOutcome barometer31(RunState& s) {
 
 // Revised jadeite-in-clinopyroxene barometer for peridotite, no routing. Writes P.
 BarometerOutcome barometer32(RunState& s) {
-  if (!present(s.cat[Cpx])) return BarometerOutcome::NotComplete;
   return peridotiteJadeite(s, 650.0f, 0.0315f);
 }
 

@@ -139,7 +139,6 @@ BarometerOutcome barometer16(RunState& s) {
 
 // Al-in-spinel barometer on the spinel's Al fraction. Writes P.
 BarometerOutcome barometer17(RunState& s) {
-  if (!(s.cat[Sp].Al > 1e-07f)) return kNotComplete;
   const Real a = s.site.XAl2_Sp;
   const Real P = -23012.0f * (std::log(a) + square(1.0f - a)) / 1000.0f + 16.0f;
   return finish(s, P);
@@ -281,7 +280,6 @@ BarometerOutcome barometer41(RunState& s) {
 
 // Cr-in-olivine barometer for spinel peridotites (olivine Al and Cr in ppm). Writes P.
 BarometerOutcome barometer42(RunState& s) {
-  if (!(s.cat[Sp].Al > 1e-07f)) return kNotComplete;
   const OxideValues& o = s.ox[Ol];
   const Real a = 10000.0f * o.Al2O3;
   const Real q = 10000.0f * o.Cr2O3;

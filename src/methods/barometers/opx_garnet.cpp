@@ -9,10 +9,6 @@ namespace {
 
 constexpr Real kTiny = 1e-07f;
 
-bool opxAndGarnetPresent(const RunState& s) {
-  return s.cat[Opx].Si > kTiny && s.cat[Gar].Si > kTiny;
-}
-
 // Stores a computed pressure, or ends the combination when it has no value.
 BarometerOutcome setPressure(RunState& s, Real P) {
   if (!usable(P)) return BarometerOutcome::NotComplete;
@@ -51,7 +47,6 @@ constexpr QuadraticConstants kQuadratic9 = {4970.0f,  84.15f, 80941.0f, 36.3f,  
 // The Al-in-orthopyroxene equilibrium with garnet, solved as a quadratic in P.
 BarometerOutcome opxGarnetQuadratic(RunState& s, const QuadraticConstants& c) {
   const SiteParameters& x = s.site;
-  if (!(s.cat[Opx].Si > kTiny)) return BarometerOutcome::NotComplete;
   if (!(x.AlM1_Opx > kTiny)) return BarometerOutcome::NotComplete;
   if (!(s.cat[Opx].Ca > kTiny)) return BarometerOutcome::NotComplete;
   const Real R = 8.3143f;
@@ -85,7 +80,6 @@ BarometerOutcome barometer1(RunState& s) {
 
 // Al-in-orthopyroxene with garnet, ideal M1 aluminium mixing (1974). Writes P.
 BarometerOutcome barometer2(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const SiteParameters& x = s.site;
   const Real K = (1.0f - x.AlM1_Opx) * x.AlM1_Opx / (cube(1.0f - x.XCa_Gar) * square(x.XAl_Gar));
   if (!(K > kTiny)) return BarometerOutcome::NotComplete;
@@ -97,14 +91,12 @@ BarometerOutcome barometer2(RunState& s) {
 
 // Orthopyroxene-garnet Al exchange with Cr and Ti corrected M1 aluminium (1985). Writes P.
 BarometerOutcome barometer3(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];
   return opxGarnetM1Aluminium(s, (opx.Al - opx.Cr - 2.0f * opx.Ti + opx.Na) / 2.0f);
 }
 
 // Orthopyroxene-garnet Al barometer with Fe-Mg-Al orthopyroxene mixing (1984). Writes P.
 BarometerOutcome barometer4(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const SiteParameters& x = s.site;
   const Real Al = s.cat[Opx].Al;
   const Real a = Al / 2.0f;
@@ -128,7 +120,6 @@ BarometerOutcome barometer5(RunState& s) { return opxGarnetQuadratic(s, kQuadrat
 
 // Orthopyroxene-garnet Al exchange from both formulas (1985). Writes XAl_Gar, XCr_Gar and P.
 BarometerOutcome barometer7(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];
   const CationFormula& gar = s.cat[Gar];
   const Real T = s.T;
@@ -167,7 +158,6 @@ BarometerOutcome barometer7(RunState& s) {
 
 // Cr exchange between orthopyroxene and garnet (1989). Writes P.
 BarometerOutcome barometer8(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];
   const CationFormula& gar = s.cat[Gar];
   const SiteParameters& x = s.site;
@@ -211,7 +201,6 @@ BarometerOutcome barometer12(RunState& s) {
 
 // Orthopyroxene-garnet Al exchange, M1 aluminium with Ti added back. Writes P.
 BarometerOutcome barometer29(RunState& s) {
-  if (!opxAndGarnetPresent(s)) return BarometerOutcome::NotComplete;
   const CationFormula& opx = s.cat[Opx];
   return opxGarnetM1Aluminium(s, (opx.Al - opx.Cr + opx.Na + opx.Ti) / 2.0f);
 }

@@ -37,7 +37,6 @@ bool positive(Real K) { return K > kTiny && usable(K); }
 BarometerOutcome barometer15(RunState& s) {
   const CationFormula& opx = s.cat[Opx];
   const CationFormula& cpx = s.cat[Cpx];
-  if (!(opx.Si > kTiny) || !(cpx.Si > kTiny)) return BarometerOutcome::NotComplete;
 
   // Both calcium fractions are corrected by the two sodium factors.
   const Real XCaOpx = opx.Ca / (1.0f - opx.Na) / (1.0f - cpx.Na);
@@ -68,7 +67,6 @@ BarometerOutcome barometer24(RunState& s) {
 // Single-clinopyroxene Al-Ca barometer, garnet facies (1980). Writes P.
 BarometerOutcome barometer25(RunState& s) {
   const CationFormula& cpx = s.cat[Cpx];
-  if (!(cpx.Si > kTiny)) return BarometerOutcome::NotComplete;
   const PyroxeneTerms t =
       pyroxeneTerms(cpx, cpx.Mg + cpx.Fe + cpx.Mn + cpx.Ca - 0.18f * cpx.Na, 0.57f);
   const Real K1 = t.XCa <= 0.322f ? (1.0f - 2.0f * t.XCa) / (0.276f * t.XCa + 0.862f)
@@ -84,7 +82,6 @@ BarometerOutcome barometer25(RunState& s) {
 // Single-orthopyroxene Al-Ca barometer, garnet facies (1980). Writes P.
 BarometerOutcome barometer26(RunState& s) {
   const CationFormula& opx = s.cat[Opx];
-  if (!(opx.Si > kTiny)) return BarometerOutcome::NotComplete;
   const PyroxeneTerms t = pyroxeneTerms(opx, opx.Fe + opx.Mn + opx.Mg + opx.Ca, 1.0f);
   Real K1 = 11.976f * t.XCa / (1.0f - 2.0f * t.XCa);
   if (K1 >= 0.3785f) K1 = 14.493f * t.XCa / (1.0f - 2.0f * t.XCa);
@@ -99,7 +96,6 @@ BarometerOutcome barometer26(RunState& s) {
 // Single-clinopyroxene Al-Ca barometer, spinel facies (1980). Writes P.
 BarometerOutcome barometer27(RunState& s) {
   const CationFormula& cpx = s.cat[Cpx];
-  if (!(cpx.Si > kTiny)) return BarometerOutcome::NotComplete;
   const PyroxeneTerms t = pyroxeneTerms(cpx, cpx.Mg + cpx.Fe + cpx.Mn + cpx.Ca, 1.0f);
   const Real K2 = (t.A / (1.0f - t.A)) / square(1.0f - 1.27f * t.R);
   if (!positive(K2)) return BarometerOutcome::NotComplete;
@@ -111,7 +107,6 @@ BarometerOutcome barometer27(RunState& s) {
 // Single-orthopyroxene Al-Ca barometer, spinel facies (1980). Writes P.
 BarometerOutcome barometer28(RunState& s) {
   const CationFormula& opx = s.cat[Opx];
-  if (!(opx.Si > kTiny)) return BarometerOutcome::NotComplete;
   const PyroxeneTerms t = pyroxeneTerms(opx, opx.Fe + opx.Mn + opx.Mg + opx.Ca, 1.0f);
   const Real K2 = (t.A / (1.0f - t.A)) / square(1.0f - 2.87f * t.R);
   if (!positive(K2)) return BarometerOutcome::NotComplete;

@@ -47,7 +47,6 @@ ThermometerOutcome thermometer20(RunState& s) {
 // Mn-Mg exchange between garnet and olivine, with the olivine Mg fraction
 // from the analysis or from XFe_Ol. Writes TK.
 ThermometerOutcome thermometer22(RunState& s) {
-  if (!present(s.cat[Gar])) return ThermometerOutcome::NotComplete;
   const CationFormula& ol = s.cat[Ol];
   const CationFormula& gar = s.cat[Gar];
 
@@ -114,8 +113,6 @@ ThermometerOutcome thermometer23(RunState& s) {
 
 // Garnet-clinopyroxene Fe-Mg exchange with Ca in garnet. Writes TK.
 ThermometerOutcome thermometer24(RunState& s) {
-  if (!present(s.cat[Cpx])) return ThermometerOutcome::NotComplete;
-  if (!present(s.cat[Gar])) return ThermometerOutcome::NotComplete;
   const Real kd = kdGarnetCpx(s);
   if (!(kd > kTrace)) return ThermometerOutcome::NotComplete;
   if (!loggable(kd)) return ThermometerOutcome::NotComplete;
@@ -161,8 +158,6 @@ ThermometerOutcome thermometer25(RunState& s) {
 // Garnet-clinopyroxene Fe-Mg exchange with a quadratic garnet Ca term and the
 // clinopyroxene Mg fraction. Writes TK.
 ThermometerOutcome thermometer26(RunState& s) {
-  if (!present(s.cat[Cpx])) return ThermometerOutcome::NotComplete;
-  if (!present(s.cat[Gar])) return ThermometerOutcome::NotComplete;
   const Real kd = kdGarnetCpx(s);
   if (!loggable(kd)) return ThermometerOutcome::NotComplete;
   const SiteParameters& x = s.site;
@@ -186,8 +181,6 @@ ThermometerOutcome thermometer27(RunState& s) {
 // Garnet-orthopyroxene Fe-Mg exchange with garnet Fe-Mg and Ca
 // non-ideality. Writes TK.
 ThermometerOutcome thermometer28(RunState& s) {
-  if (!present(s.cat[Opx])) return ThermometerOutcome::NotComplete;
-  if (!present(s.cat[Gar])) return ThermometerOutcome::NotComplete;
   const Real kd = kdGarnetOpx(s);
   if (!loggable(kd)) return ThermometerOutcome::NotComplete;
   const SiteParameters& x = s.site;
@@ -199,8 +192,6 @@ ThermometerOutcome thermometer28(RunState& s) {
 // Garnet-orthopyroxene Fe-Mg exchange with multi-site garnet mixing and the
 // orthopyroxene M1 Mg-Fe difference. Writes TK.
 ThermometerOutcome thermometer29(RunState& s) {
-  if (!present(s.cat[Opx])) return ThermometerOutcome::NotComplete;
-  if (!present(s.cat[Gar])) return ThermometerOutcome::NotComplete;
   const SiteParameters& x = s.site;
   const Real Dm = x.XMgM1_Opx - x.XFeM1_Opx;
   const Real N = (1507.0f * (x.XFe_Gar - x.XMg_Gar) + 6600.0f * x.XMg_Gar + 7322.0f * x.XFe_Gar +

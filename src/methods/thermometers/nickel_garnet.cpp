@@ -15,8 +15,6 @@ namespace {
 
 constexpr Real kTiny = 1e-07f;
 
-bool present(const CationFormula& c) { return c.Si > kTiny; }
-
 // A logarithm has a value only for a positive, finite argument.
 bool loggable(Real x) { return usable(x) && x > 0.0f; }
 
@@ -40,16 +38,20 @@ bool garnetNaTiTests(const OxideValues& g, Real P) {
 
 }  // namespace
 
-// Ni-in-garnet thermometer at the fixed garnet Ni value 0.4, with a pressure
-// term and an extra rise from 60 kbar. Writes TK.
+// Ni-in-garnet thermometer on the garnet Ni content in ppm (7858 ppm Ni per
+// wt% NiO), with a pressure term and an extra rise from 60 kbar. Writes TK.
 ThermometerOutcome thermometer31(RunState& s) {
   const CationFormula& g = s.cat[Gar];
-  if (!(g.Si > kTiny && g.Mn > kTiny)) return ThermometerOutcome::NotComplete;
+  if (!(g.Mn > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(g.Ti > kTiny && g.Mg > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(g.Al > kTiny && g.Na > kTiny)) return ThermometerOutcome::NotComplete;
-  const Real N = 0.4f;
+  if (!(s.ox[Gar].NiO > kTiny)) return ThermometerOutcome::NotComplete;
+  const Real N = 7858.0f * s.ox[Gar].NiO;
+  if (!loggable(N)) return ThermometerOutcome::NotComplete;
+  const Real denom = 1.506f - 0.189f * std::log(N);
+  if (!divisible(denom)) return ThermometerOutcome::NotComplete;
   const Real P = s.P;
-  Real tk = 1000.0f / (1.506f - 0.189f * std::log(N)) + 150.0f * P / 60.0f - 50.0f;
+  Real tk = 1000.0f / denom + 150.0f * P / 60.0f - 50.0f;
   if (P >= 60.0f) tk = tk + 10.0f * (P - 60.0f);
   return store(s, tk);
 }
@@ -57,7 +59,6 @@ ThermometerOutcome thermometer31(RunState& s) {
 // Ni-in-garnet thermometer on the garnet Ni cation amount. Writes TK.
 ThermometerOutcome thermometer37(RunState& s) {
   const CationFormula& g = s.cat[Gar];
-  if (!present(g)) return ThermometerOutcome::NotComplete;
   if (!(g.Ni > kTiny)) return ThermometerOutcome::NotComplete;
   const Real arg = 1000.0f * g.Ni / 3.0f;
   if (!loggable(arg)) return ThermometerOutcome::NotComplete;
@@ -66,36 +67,31 @@ ThermometerOutcome thermometer37(RunState& s) {
   return store(s, 1000.0f / denom);
 }
 
-// Garnet-olivine Ni exchange thermometer on cation amounts; the result less
-// 273 is what is kept. Writes TK.
+// Garnet-olivine Ni exchange thermometer on the NiO partition (wt%) between
+// garnet and olivine. Writes TK.
 ThermometerOutcome thermometer39(RunState& s) {
-  const CationFormula& g = s.cat[Gar];
-  const CationFormula& o = s.cat[Ol];
-  if (!present(o)) return ThermometerOutcome::NotComplete;
-  if (!(g.Ni > kTiny)) return ThermometerOutcome::NotComplete;
-  if (!divisible(o.Ni)) return ThermometerOutcome::NotComplete;
-  const Real ratio = g.Ni / o.Ni;
-  if (!loggable(ratio)) return ThermometerOutcome::NotComplete;
-  const Real denom = 2.53f - std::log(ratio);
+  if (!(s.cat[Gar].Ni > kTiny)) return ThermometerOutcome::NotComplete;
+  if (!(s.ox[Ol].NiO > kTiny)) return ThermometerOutcome::NotComplete;
+  const Real D = s.ox[Gar].NiO / s.ox[Ol].NiO;
+  if (!loggable(D)) return ThermometerOutcome::NotComplete;
+  const Real denom = 2.53f - std::log(D);
   if (!divisible(denom)) return ThermometerOutcome::NotComplete;
-  return store(s, 8772.0f / denom - 273.0f);
+  return store(s, 8772.0f / denom);
 }
 
 // Olivine-garnet Ni-Mg exchange thermometer: tested on the raw NiO values,
-// computed on cation amounts; the result less 273 is what is kept. Writes TK.
+// computed on the Ni/Mg cation ratios of garnet and olivine. Writes TK.
 ThermometerOutcome thermometer44(RunState& s) {
   if (!(s.ox[Gar].NiO > kTiny)) return ThermometerOutcome::NotComplete;
   if (!(s.ox[Ol].NiO > kTiny)) return ThermometerOutcome::NotComplete;
   const CationFormula& g = s.cat[Gar];
   const CationFormula& o = s.cat[Ol];
-  if (!divisible(o.Mg)) return ThermometerOutcome::NotComplete;
-  const Real niMgOl = o.Ni / o.Mg;
-  if (!divisible(g.Ni)) return ThermometerOutcome::NotComplete;
-  const Real D = (niMgOl / g.Ni) * g.Mg;
+  if (!divisible(g.Mg) || !divisible(o.Ni)) return ThermometerOutcome::NotComplete;
+  const Real D = (g.Ni / g.Mg / o.Ni) * o.Mg;
   if (!loggable(D)) return ThermometerOutcome::NotComplete;
   const Real denom = 5.0495f - 0.807f * std::log(D);
   if (!divisible(denom)) return ThermometerOutcome::NotComplete;
-  return store(s, 10000.0f / denom - 273.0f);
+  return store(s, 10000.0f / denom);
 }
 
 // Garnet-only polynomial thermometer on Mg, Ti, Fe, Al and Mg + Ca of a

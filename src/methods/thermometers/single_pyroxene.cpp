@@ -10,8 +10,6 @@ namespace {
 
 constexpr Real kPresent = 1e-07f;
 
-bool present(const RunState& s, Slot slot) { return s.cat[slot].Si > kPresent; }
-
 // Stores a finished temperature, or ends the combination when the equation has
 // no value for these numbers (TK then keeps its entry value).
 ThermometerOutcome store(RunState& s, Real tk) {
@@ -39,7 +37,6 @@ Real clinopyroxeneBaseTemperature(const RunState& s) {
 
 // Ca-in-orthopyroxene thermometer (1990). Writes TK.
 ThermometerOutcome thermometer8(RunState& s) {
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
   const Real ca = s.cat[Opx].Ca;
   if (!(ca > 1e-07f)) return ThermometerOutcome::NotComplete;
   return store(s, (6425.0f + 26.4f * s.P) / (1.843f - std::log(ca)));
@@ -57,21 +54,18 @@ ThermometerOutcome thermometer11(RunState& s) {
 
 // Ca-in-orthopyroxene (enstatite) thermometer, pressure-free. Writes TK.
 ThermometerOutcome thermometer13(RunState& s) {
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
   const Real z = 200.0f * s.cat[Opx].Ca;
   return store(s, 812.0f + 163.1f * z - 10.3f * square(z));
 }
 
 // Ca-in-orthopyroxene thermometer, pressure-free (1975). Writes TK.
 ThermometerOutcome thermometer18(RunState& s) {
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
   const Real ca = s.cat[Opx].Ca;
   return store(s, 1085.0f + 8155.0f * ca - 3250.0f * square(ca));
 }
 
 // Ca/Mg-in-clinopyroxene thermometer, pressure-free (1985). Writes TK.
 ThermometerOutcome thermometer19(RunState& s) {
-  if (!present(s, Cpx)) return ThermometerOutcome::NotComplete;
   const Real y = enstatiteMeasure(s.cat[Cpx]);
   if (!(y > 1e-07f) || !usable(y)) return ThermometerOutcome::NotComplete;
   return store(s, 2042.0f * std::pow(y, 0.1862f));
@@ -118,7 +112,6 @@ ThermometerOutcome thermometer32(RunState& s) {
 
 // Enstatite-in-clinopyroxene thermometer (2002). Writes TK.
 ThermometerOutcome thermometer38(RunState& s) {
-  if (!present(s, Cpx)) return ThermometerOutcome::NotComplete;
   const Real tb = clinopyroxeneBaseTemperature(s);
   if (!usable(tb)) return ThermometerOutcome::NotComplete;
   return store(s, -1e-06f * square(tb) + 0.9575f * tb + 107.01f);
@@ -127,7 +120,6 @@ ThermometerOutcome thermometer38(RunState& s) {
 // Enstatite-in-clinopyroxene thermometer with a Cr, Al and Mg oxide correction and
 // a pressure term for low results. Writes TK.
 ThermometerOutcome thermometer43(RunState& s) {
-  if (!present(s, Cpx)) return ThermometerOutcome::NotComplete;
   const Real tb = clinopyroxeneBaseTemperature(s);
   if (!usable(tb)) return ThermometerOutcome::NotComplete;
   const OxideValues& o = s.ox[Cpx];

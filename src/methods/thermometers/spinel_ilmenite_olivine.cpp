@@ -90,7 +90,7 @@ ThermometerOutcome storeTK(RunState& s, Real tk) {
 // from the ilmenite Fe/Mg. Writes XFe_Ol and TK.
 ThermometerOutcome thermometer4(RunState& s) {
   const OxideValues& ilmOx = s.ox[Ilm];
-  if (!(s.cat[Ilm].Ti > kPresent) || !(ilmOx.MgO > 2.0f)) return ThermometerOutcome::NotComplete;
+  if (!(ilmOx.MgO > 2.0f)) return ThermometerOutcome::NotComplete;
 
   if (ilmOx.Cr2O3 < 2.1f) {
     s.site.XFe_Ol = 0.00075f * s.P + 0.08f;
@@ -175,9 +175,6 @@ ThermometerOutcome thermometer30(RunState& s) {
 
 // Orthopyroxene-spinel Cr-Al exchange. Writes TK.
 ThermometerOutcome thermometer33(RunState& s) {
-  if (!(s.cat[Opx].Si > kPresent) || !(s.cat[Sp].Al > kPresent)) {
-    return ThermometerOutcome::NotComplete;
-  }
   const SiteParameters& x = s.site;
   const Real k = x.AlM1_Opx * x.XCr_Sp / x.XCrM1_Opx / x.XAl_Sp;
   if (!usable(k) || !(k > kPresent)) return ThermometerOutcome::NotComplete;
@@ -215,7 +212,7 @@ ThermometerOutcome thermometer34(RunState& s) {
 ThermometerOutcome thermometer35(RunState& s) {
   const CationFormula& ilm = s.cat[Ilm];
   const OxideValues& ilmOx = s.ox[Ilm];
-  if (!(ilm.Ti > kPresent) || !(ilmOx.MgO < 16.0f) || !(ilmOx.FeO > 27.4f)) {
+  if (!(ilmOx.MgO < 16.0f) || !(ilmOx.FeO > 27.4f)) {
     return ThermometerOutcome::NotComplete;
   }
 

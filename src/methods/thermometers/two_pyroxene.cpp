@@ -9,10 +9,6 @@ namespace {
 
 constexpr Real kPresent = 1e-07f;
 
-bool present(const RunState& s, Slot slot) { return s.cat[slot].Si > kPresent; }
-
-bool bothPyroxenes(const RunState& s) { return present(s, Opx) && present(s, Cpx); }
-
 // Stores a finished temperature, or ends the combination when the equation has
 // no value for these numbers (TK then keeps its entry value).
 ThermometerOutcome store(RunState& s, Real tk,
@@ -34,7 +30,6 @@ ThermometerOutcome thermometer1(RunState& s) {
 // Two-pyroxene Fe-Mg exchange thermometer with the M1-site cation fractions of both
 // pyroxenes (1977). Writes FM1_Opx, FM2_Opx and TK.
 ThermometerOutcome thermometer2(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const CationFormula& o = s.cat[Opx];
   const CationFormula& c = s.cat[Cpx];
   const Real fm1 = 1.0f - o.Fe3 - o.Al / 2.0f - o.Ti - o.Cr;
@@ -55,7 +50,6 @@ ThermometerOutcome thermometer2(RunState& s) {
 // Two-pyroxene enstatite exchange thermometer with ideal two-site activities (1973).
 // Writes TK.
 ThermometerOutcome thermometer3(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const CationFormula& o = s.cat[Opx];
   const CationFormula& c = s.cat[Cpx];
   const Real aC = (1.0f - c.Na - c.Ca - c.Mn - c.Ni) * (1.0f - c.Al - c.Ti - c.Cr - c.Fe3) *
@@ -71,7 +65,6 @@ ThermometerOutcome thermometer3(RunState& s) {
 // Two-pyroxene Ca-exchange thermometer solved by an inner iteration on its own
 // temperature (1985). Writes Tin, n and TK; finishes the iteration after 25 inner steps.
 ThermometerOutcome thermometer5(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const CationFormula& o = s.cat[Opx];
   const CationFormula& c = s.cat[Cpx];
   const Real cO = o.Ca / (1.0f - o.Na);
@@ -97,7 +90,6 @@ ThermometerOutcome thermometer5(RunState& s) {
 
 // Two-pyroxene enstatite-solvus thermometer with an Fe correction (1990). Writes TK.
 ThermometerOutcome thermometer7(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const Real r = (1.0f - s.site.XCa_Cpx) / (1.0f - s.site.XCa_Opx);
   if (!(r > 1e-07f) || !usable(r)) return ThermometerOutcome::NotComplete;
   const Real lnR = std::log(r);
@@ -118,45 +110,39 @@ ThermometerOutcome thermometer9(RunState& s) {
 // Na partitioning between clinopyroxene and orthopyroxene, pressure-free (1980).
 // Writes TK.
 ThermometerOutcome thermometer10(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const Real ratio = s.cat[Cpx].Na / s.cat[Opx].Na;
   if (!(ratio > 1e-07f) || !usable(ratio)) return ThermometerOutcome::NotComplete;
   return store(s, 7525.0f / (std::log(ratio) + 3.16f));
 }
 
 // Thermometers 14 to 17 belong to the 1980 single-pyroxene thermobarometers whose
-// temperature comes out with their barometer: they only test the minerals, and TK
+// temperature comes out with their barometer: the dispatcher tests their minerals, and TK
 // keeps the value it has on entry (the previous cycle's, or the last combination's).
 
 // Clinopyroxene form that goes on iterating with its barometer. Writes nothing.
-ThermometerOutcome thermometer14(RunState& s) {
-  if (!present(s, Cpx)) return ThermometerOutcome::NotComplete;
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
+ThermometerOutcome thermometer14(RunState&) {
   return ThermometerOutcome::Continue;
 }
 
 // Orthopyroxene form that goes on iterating with its barometer. Writes nothing.
-ThermometerOutcome thermometer15(RunState& s) {
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
+ThermometerOutcome thermometer15(RunState&) {
   return ThermometerOutcome::Continue;
 }
 
 // Clinopyroxene form that ends the iteration at once. Writes nothing.
-ThermometerOutcome thermometer16(RunState& s) {
-  if (!present(s, Cpx)) return ThermometerOutcome::NotComplete;
+ThermometerOutcome thermometer16(RunState&) {
   return ThermometerOutcome::Finish;
 }
 
 // Orthopyroxene form that ends the iteration at once. Writes nothing.
-ThermometerOutcome thermometer17(RunState& s) {
-  if (!present(s, Opx)) return ThermometerOutcome::NotComplete;
+ThermometerOutcome thermometer17(RunState&) {
   return ThermometerOutcome::Finish;
 }
 
 // Enstatite-diopside two-pyroxene thermometer with tetrahedral Al in both
-// pyroxenes (1998); the quotient is reduced by 273 before it is stored. Writes TK.
+// pyroxenes (1998), with the squared logarithm of the enstatite activity ratio;
+// the quotient is kelvin. Writes TK.
 ThermometerOutcome thermometer36(RunState& s) {
-  if (!bothPyroxenes(s)) return ThermometerOutcome::NotComplete;
   const CationFormula& o = s.cat[Opx];
   const CationFormula& c = s.cat[Cpx];
   const Real m1 = (1.0f - 0.5f * (c.Na + c.Cr + c.K + c.Al)) * (1.0f - c.Ca - c.Na - c.K);
@@ -173,9 +159,8 @@ ThermometerOutcome thermometer36(RunState& s) {
   if (!(aO > 1e-07f) || !(aC > 1e-07f)) return ThermometerOutcome::NotComplete;
   if (!usable(aO, aC)) return ThermometerOutcome::NotComplete;
   const Real l = std::log(aO) - std::log(aC);
-  const Real quotient = (678.0f * s.P / 10.0f + 24787.0f) /
-                        (15.67f + 3.69f * c.Fe + 14.37f * c.Ti - 3.25f * (c.Cr + c.Al - c.Na) + l);
-  return store(s, quotient - 273.0f);
+  const Real denom = 15.67f + 3.69f * c.Fe + 14.37f * c.Ti - 3.25f * (c.Cr + c.Al - c.Na) + l * l;
+  return store(s, (678.0f * s.P / 10.0f + 24787.0f) / denom);
 }
 
 }  // namespace mantlept

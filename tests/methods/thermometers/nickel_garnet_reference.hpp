@@ -7,9 +7,10 @@
 
 namespace mantlept::reference {
 
-// Ni-in-garnet at the fixed garnet Ni value 0.4, with its pressure terms.
-inline double fixedNiGarnetTK(double P) {
-  const double N = 0.4;
+// Ni-in-garnet on the garnet Ni in ppm (7858 ppm per wt% NiO), with its
+// pressure terms.
+inline double niGarnetPpmTK(double nioGar, double P) {
+  const double N = 7858.0 * nioGar;
   double tk = 1000.0 / (1.506 - 0.189 * std::log(N)) + 150.0 * P / 60.0 - 50.0;
   if (P >= 60.0) tk += 10.0 * (P - 60.0);
   return tk;
@@ -20,15 +21,15 @@ inline double niInGarnetTK(double niGar) {
   return 1000.0 / (0.83 - 0.435 * std::log(1000.0 * niGar / 3.0));
 }
 
-// Garnet/olivine Ni partition; 273 is taken off the quotient.
-inline double niGarnetOlivineTK(double niGar, double niOl) {
-  return 8772.0 / (2.53 - std::log(niGar / niOl)) - 273.0;
+// Garnet/olivine NiO partition (wt%).
+inline double niGarnetOlivineTK(double nioGar, double nioOl) {
+  return 8772.0 / (2.53 - std::log(nioGar / nioOl));
 }
 
-// Olivine/garnet Ni-Mg exchange; 273 is taken off the quotient.
-inline double niMgOlivineGarnetTK(double niOl, double mgOl, double niGar, double mgGar) {
-  const double D = (niOl / mgOl) / (niGar / mgGar);
-  return 10000.0 / (5.0495 - 0.807 * std::log(D)) - 273.0;
+// Garnet/olivine Ni-Mg exchange on cations: D = (Ni/Mg of garnet) / (Ni/Mg of olivine).
+inline double niMgGarnetOlivineTK(double niGar, double mgGar, double niOl, double mgOl) {
+  const double D = (niGar / mgGar) / (niOl / mgOl);
+  return 10000.0 / (5.0495 - 0.807 * std::log(D));
 }
 
 // The three garnet-only polynomials, on raw garnet oxide wt% and P in kbar.

@@ -15,6 +15,12 @@ namespace {
 namespace ref = reference;
 using Method = std::function<ThermometerOutcome(RunState&)>;
 
+// Method N through its dispatch table, which tests the needed minerals first.
+template <int N>
+ThermometerOutcome dispatched(RunState& s) {
+  return runThermometer(N, s);
+}
+
 constexpr double kRel = 1e-5;  // single precision, a few ulps of the inputs
 
 // A Cr-pyrope from a garnet lherzolite with its olivine, as cations per
@@ -83,13 +89,14 @@ struct Realistic {
 
 TEST(NickelGarnetThermometers, RealisticPeridotiteMatchesEquation) {
   const std::vector<Realistic> cases = {
-      {31, thermometer31, [](const RunState& s) { return ref::fixedNiGarnetTK(s.P); }},
+      {31, thermometer31,
+       [](const RunState& s) { return ref::niGarnetPpmTK(s.ox[Gar].NiO, s.P); }},
       {37, thermometer37, [](const RunState& s) { return ref::niInGarnetTK(s.cat[Gar].Ni); }},
       {39, thermometer39,
-       [](const RunState& s) { return ref::niGarnetOlivineTK(s.cat[Gar].Ni, s.cat[Ol].Ni); }},
+       [](const RunState& s) { return ref::niGarnetOlivineTK(s.ox[Gar].NiO, s.ox[Ol].NiO); }},
       {44, thermometer44,
        [](const RunState& s) {
-         return ref::niMgOlivineGarnetTK(s.cat[Ol].Ni, s.cat[Ol].Mg, s.cat[Gar].Ni, s.cat[Gar].Mg);
+         return ref::niMgGarnetOlivineTK(s.cat[Gar].Ni, s.cat[Gar].Mg, s.cat[Ol].Ni, s.cat[Ol].Mg);
        }},
       {40, thermometer40,
        [](const RunState& s) { return ref::garnetPolynomialCrTK(oxides(s), s.P); }},
@@ -105,6 +112,10 @@ TEST(NickelGarnetThermometers, RealisticPeridotiteMatchesEquation) {
     const double want = c.expected(before);
     EXPECT_EQ(c.method(s), ThermometerOutcome::Continue);
     EXPECT_NEAR(s.TK, want, std::fabs(want) * kRel);
+    if (c.number == 31 || c.number == 39 || c.number == 44) {
+      EXPECT_GT(want, 1100.0);  // a mantle temperature in kelvin
+      EXPECT_LT(want, 1700.0);
+    }
     EXPECT_NE(s.TK, before.TK);
     expectNothingElseWritten(before, s);
     // The dispatch reaches the same method.
@@ -118,16 +129,21 @@ TEST(NickelGarnetThermometers, RealisticPeridotiteMatchesEquation) {
 // cannot hide a production slip.
 TEST(NickelGarnetThermometers, HandWorkedValues) {
   RunState s = peridotite();
-  // 1000/(1.506 - 0.189 ln 0.4) = 1000/1.679177 = 595.5291; + 150*42.5/60 - 50
+  // N = 7858 * 0.0081 = 63.6498 ppm, ln N = 4.153396; 1000/0.7210081 = 1386.947;
+  // + 150*42.5/60 - 50
   ASSERT_EQ(thermometer31(s), ThermometerOutcome::Continue);
-  EXPECT_NEAR(s.TK, 595.5291 + 106.25 - 50.0, 1e-3);
+  EXPECT_NEAR(s.TK, 1386.947 + 106.25 - 50.0, 2e-2);
+  // D = 0.0081/0.368 = 0.02201087, ln D = -3.816219; 8772/6.346219 = 1382.240
+  ASSERT_EQ(thermometer39(s), ThermometerOutcome::Continue);
+  EXPECT_NEAR(s.TK, 1382.240, 2e-2);
+  // D = 0.00046/2.171/0.0072*1.832 = 0.05391269, ln D = -2.920389;
+  // 10000/(5.0495 + 0.807*2.920389) = 10000/7.406254 = 1350.210
+  ASSERT_EQ(thermometer44(s), ThermometerOutcome::Continue);
+  EXPECT_NEAR(s.TK, 1350.210, 2e-2);
   // Ni(Gar) = 0.0003: ln(0.1) = -2.302585; 1000/(0.83 + 1.001625) = 545.9634
   s.cat[Gar].Ni = 0.0003f;
   ASSERT_EQ(thermometer37(s), ThermometerOutcome::Continue);
   EXPECT_NEAR(s.TK, 545.9634, 2e-3);
-  // Ni(Gar)/Ni(Ol) = 0.0003/0.0072: ln = -3.178054; 8772/5.708054 - 273 = 1263.776
-  ASSERT_EQ(thermometer39(s), ThermometerOutcome::Continue);
-  EXPECT_NEAR(s.TK, 1263.776, 1e-2);
 }
 
 // ---------------------------------------------------------------------------
@@ -142,19 +158,24 @@ struct Failing {
 TEST(NickelGarnetThermometers, FailingTestsLeaveTheStoreAlone) {
   const std::vector<Failing> cases = {
       // Thermometer 31: its chain of garnet cation tests, each strict.
-      {"31 Si(Gar) at 1e-07", thermometer31, [](RunState& s) { s.cat[Gar].Si = 1e-07f; }},
+      {"31 Si(Gar) at 1e-07", dispatched<31>, [](RunState& s) { s.cat[Gar].Si = 1e-07f; }},
       {"31 Mn(Gar) zero", thermometer31, [](RunState& s) { s.cat[Gar].Mn = 0.0f; }},
       {"31 Ti(Gar) at 1e-07", thermometer31, [](RunState& s) { s.cat[Gar].Ti = 1e-07f; }},
       {"31 Mg(Gar) zero", thermometer31, [](RunState& s) { s.cat[Gar].Mg = 0.0f; }},
       {"31 Al(Gar) zero", thermometer31, [](RunState& s) { s.cat[Gar].Al = 0.0f; }},
       {"31 Na(Gar) at 1e-07", thermometer31, [](RunState& s) { s.cat[Gar].Na = 1e-07f; }},
+      // ... then the garnet NiO (wt%) that gives its ppm Ni.
+      {"31 NiO(Gar) zero", thermometer31, [](RunState& s) { s.ox[Gar].NiO = 0.0f; }},
+      {"31 NiO(Gar) at 1e-07", thermometer31, [](RunState& s) { s.ox[Gar].NiO = 1e-07f; }},
       // Thermometer 37: garnet presence, then its Ni.
-      {"37 no garnet", thermometer37, [](RunState& s) { s.cat[Gar].Si = 1e-07f; }},
+      {"37 no garnet", dispatched<37>, [](RunState& s) { s.cat[Gar].Si = 1e-07f; }},
       {"37 Ni(Gar) at 1e-07", thermometer37, [](RunState& s) { s.cat[Gar].Ni = 1e-07f; }},
-      // Thermometer 39: olivine presence, Ni(Gar); Ni(Ol) = 0 has no quotient.
-      {"39 no olivine", thermometer39, [](RunState& s) { s.cat[Ol].Si = 1e-07f; }},
+      // Thermometer 39: olivine presence, Ni(Gar), then the olivine NiO (wt%).
+      {"39 no olivine", dispatched<39>, [](RunState& s) { s.cat[Ol].Si = 1e-07f; }},
       {"39 Ni(Gar) at 1e-07", thermometer39, [](RunState& s) { s.cat[Gar].Ni = 1e-07f; }},
-      {"39 Ni(Ol) zero", thermometer39, [](RunState& s) { s.cat[Ol].Ni = 0.0f; }},
+      {"39 NiO(Ol) zero", thermometer39, [](RunState& s) { s.ox[Ol].NiO = 0.0f; }},
+      {"39 NiO(Ol) at 1e-07", thermometer39, [](RunState& s) { s.ox[Ol].NiO = 1e-07f; }},
+      {"39 NiO(Gar) zero, ln 0", thermometer39, [](RunState& s) { s.ox[Gar].NiO = 0.0f; }},
       // Thermometer 44: tests on the raw NiO; zero divisors and ln 0 in D.
       {"44 NiO(Gar) at 1e-07", thermometer44, [](RunState& s) { s.ox[Gar].NiO = 1e-07f; }},
       {"44 NiO(Ol) zero", thermometer44, [](RunState& s) { s.ox[Ol].NiO = 0.0f; }},
@@ -225,10 +246,10 @@ struct Passing {
 TEST(NickelGarnetThermometers, BoundariesAndUntestedValuesCompute) {
   const auto t37 = [](const RunState& s) { return ref::niInGarnetTK(s.cat[Gar].Ni); };
   const auto t39 = [](const RunState& s) {
-    return ref::niGarnetOlivineTK(s.cat[Gar].Ni, s.cat[Ol].Ni);
+    return ref::niGarnetOlivineTK(s.ox[Gar].NiO, s.ox[Ol].NiO);
   };
   const auto t44 = [](const RunState& s) {
-    return ref::niMgOlivineGarnetTK(s.cat[Ol].Ni, s.cat[Ol].Mg, s.cat[Gar].Ni, s.cat[Gar].Mg);
+    return ref::niMgGarnetOlivineTK(s.cat[Gar].Ni, s.cat[Gar].Mg, s.cat[Ol].Ni, s.cat[Ol].Mg);
   };
   const auto t40 = [](const RunState& s) { return ref::garnetPolynomialCrTK(oxides(s), s.P); };
   const auto t41 = [](const RunState& s) { return ref::garnetPolynomialMnNaTK(oxides(s), s.P); };
@@ -236,7 +257,7 @@ TEST(NickelGarnetThermometers, BoundariesAndUntestedValuesCompute) {
   const std::vector<Passing> cases = {
       {"37 Ni(Gar) just above 1e-07", thermometer37, [](RunState& s) { s.cat[Gar].Ni = 2e-07f; },
        t37},
-      {"39 Ni(Ol) not tested: tiny", thermometer39, [](RunState& s) { s.cat[Ol].Ni = 1e-09f; },
+      {"39 Ni(Ol) cation not read: tiny", thermometer39, [](RunState& s) { s.cat[Ol].Ni = 1e-09f; },
        t39},
       {"39 garnet Si not tested", thermometer39, [](RunState& s) { s.cat[Gar].Si = 0.0f; }, t39},
       {"44 no Si tests", thermometer44,
@@ -285,9 +306,9 @@ TEST(NickelGarnetThermometers, BoundariesAndUntestedValuesCompute) {
   }
 }
 
-// Thermometer 31 ignores the garnet beyond its tests and adds 10 K per kbar
-// from 60 kbar on.
-TEST(NickelGarnetThermometers, FixedNiGarnetDependsOnPressureOnly) {
+// Thermometer 31 reads the garnet beyond its tests only through its NiO, and
+// adds 10 K per kbar from 60 kbar on.
+TEST(NickelGarnetThermometers, NiGarnetPpmPressureTerms) {
   struct Case {
     float P;
     double extra;  // the 10*(P - 60) part, by hand
@@ -296,7 +317,6 @@ TEST(NickelGarnetThermometers, FixedNiGarnetDependsOnPressureOnly) {
   RunState other = peridotite();
   other.cat[Gar].Mg = 1.2f;
   other.cat[Gar].Ni = 0.0f;
-  other.ox[Gar].NiO = 0.0f;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.P);
     RunState a = peridotite();
@@ -306,8 +326,8 @@ TEST(NickelGarnetThermometers, FixedNiGarnetDependsOnPressureOnly) {
     ASSERT_EQ(thermometer31(a), ThermometerOutcome::Continue);
     ASSERT_EQ(thermometer31(b), ThermometerOutcome::Continue);
     EXPECT_EQ(a.TK, b.TK);
-    EXPECT_NEAR(a.TK, ref::fixedNiGarnetTK(c.P), 1e-3);
-    EXPECT_NEAR(a.TK, 595.52914 + 2.5 * static_cast<double>(c.P) - 50.0 + c.extra, 1e-3);
+    EXPECT_NEAR(a.TK, ref::niGarnetPpmTK(0.0081, c.P), 2e-2);
+    EXPECT_NEAR(a.TK, 1386.947 + 2.5 * static_cast<double>(c.P) - 50.0 + c.extra, 2e-2);
   }
 }
 

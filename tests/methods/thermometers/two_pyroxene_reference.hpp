@@ -91,7 +91,7 @@ inline double sodiumPartition1980(double naCpx, double naOpx) {
   return 7525.0 / (std::log(naCpx / naOpx) + 3.16);
 }
 
-// Thermometer 36, already reduced by 273.
+// Thermometer 36, in kelvin.
 inline double enstatiteDiopside1998(double P, const Pyroxene& opx, const Pyroxene& cpx) {
   const double alIVo = 2.0 - opx.Si;
   const double alIVc = 2.0 - cpx.Si;
@@ -103,8 +103,7 @@ inline double enstatiteDiopside1998(double P, const Pyroxene& opx, const Pyroxen
   const double aC = (1.0 - alVIc - cpx.Cr - cpx.Ti) * (1.0 - cpx.Ca - cpx.Na) * tC * tC;
   const double L = std::log(aO) - std::log(aC);
   return (678.0 * P / 10.0 + 24787.0) /
-             (15.67 + 3.69 * cpx.Fe + 14.37 * cpx.Ti - 3.25 * (cpx.Cr + cpx.Al - cpx.Na) + L) -
-         273.0;
+         (15.67 + 3.69 * cpx.Fe + 14.37 * cpx.Ti - 3.25 * (cpx.Cr + cpx.Al - cpx.Na) + L * L);
 }
 
 }  // namespace mantlept::reference

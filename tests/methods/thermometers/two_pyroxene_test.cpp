@@ -75,7 +75,6 @@ TEST(TwoPyroxeneThermometers, GarnetLherzoliteMatchesReference) {
       {7, reference::enstatiteSolvus1990(P, x.XCa_Cpx, x.XCa_Opx, x.XFe_Cpx, x.XFe_Opx)},
       {9, reference::sodiumPartition1990(P, o.Na, c.Na)},
       {10, reference::sodiumPartition1980(c.Na, o.Na)},
-      // Includes the reduction by 273.
       {36, reference::enstatiteDiopside1998(P, o, c)},
   };
   for (const Case& k : cases) {
