@@ -49,4 +49,11 @@ class StringTerminal final : public Terminal {
   std::string text_;
 };
 
+// A terminal that discards everything (repeated evaluations whose lines nobody
+// reads).
+class NullTerminal final : public Terminal {
+ public:
+  void write(std::string_view) override {}
+};
+
 }  // namespace mantlept
