@@ -55,7 +55,7 @@ void Progress::finish() {
   if (finished_) return;
   finished_ = true;
   if (!shown_) return;
-  draw(clock_());
+  if (drawnDone_ != done_) draw(clock_());
   out_ << '\n';
   out_.flush();
 }
@@ -77,6 +77,7 @@ void Progress::draw(double now) {
   out_ << '\r' << line;
   out_.flush();
   lastDraw_ = now;
+  drawnDone_ = done_;
   shown_ = true;
 }
 

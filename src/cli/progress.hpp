@@ -25,7 +25,8 @@ class Progress {
 
   // `samples` more are done.
   void advance(std::uint64_t samples);
-  // The work is over: the last state and a line end, if the bar was shown.
+  // The work is over: the last state, when not shown yet, and a line end, if
+  // the bar was shown.
   void finish();
 
   std::uint64_t done() const { return done_; }
@@ -38,6 +39,7 @@ class Progress {
   Clock clock_;
   std::uint64_t total_;
   std::uint64_t done_ = 0;
+  std::uint64_t drawnDone_ = 0;  // samples the last line shows
   double start_;
   double lastDraw_ = 0;
   bool shown_ = false;
