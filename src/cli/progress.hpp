@@ -1,3 +1,4 @@
+// Double precision: elapsed times and rates, not method arithmetic.
 #pragma once
 // A progress bar on standard error for long runs: samples done, the total when
 // it is known, the rate and the time left. It appears only on a terminal and
