@@ -1,4 +1,4 @@
-// The ordered pipeline: input order kept, window respected, errors carried.
+// The ordered pipeline: input order kept, window kept to, errors carried.
 #include "uncertainty/ordered_pool.hpp"
 
 #include <gtest/gtest.h>
