@@ -1,0 +1,54 @@
+// Double precision: elapsed times and rates, not method arithmetic.
+#pragma once
+// A progress bar on standard error for long runs: samples done, the total when
+// it is known, the rate and the time left. It appears only on a terminal and
+// only once the work has taken more than about a second, redraws at most ten
+// times a second over itself, and ends with a line end. On a pipe or a file it
+// writes nothing at all.
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace mantlept {
+
+class Progress {
+ public:
+  using Clock = std::function<double()>;  // seconds from any fixed origin
+
+  // `total` 0 means the total is not known.
+  Progress(std::ostream& out, bool isTerminal, Clock clock, std::uint64_t total = 0);
+  // A bar on standard error with the steady clock.
+  explicit Progress(std::uint64_t total = 0);
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  // `samples` more are done.
+  void advance(std::uint64_t samples);
+  // The work is over: the last state, when not shown yet, and a line end, if
+  // the bar was shown.
+  void finish();
+
+  std::uint64_t done() const { return done_; }
+
+ private:
+  void draw(double now);
+
+  std::ostream& out_;
+  bool terminal_;
+  Clock clock_;
+  std::uint64_t total_;
+  std::uint64_t done_ = 0;
+  std::uint64_t drawnDone_ = 0;  // samples the last line shows
+  double start_;
+  double lastDraw_ = 0;
+  bool shown_ = false;
+  bool finished_ = false;
+  std::size_t width_ = 0;  // characters of the last line drawn
+};
+
+// True when standard error is a terminal.
+bool standardErrorIsTerminal();
+
+}  // namespace mantlept
