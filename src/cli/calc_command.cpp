@@ -4,8 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "cli/analysis_input.hpp"
+#include "cli/geotherm_csv_source.hpp"
+#include "cli/progress.hpp"
 #include "core/output_file.hpp"
 #include "core/stop_request.hpp"
 #include "core/terminal.hpp"
@@ -13,6 +16,9 @@
 #include "report/results_file.hpp"
 #include "report/tidy_rows.hpp"
 #include "solver/engine.hpp"
+#include "uncertainty/monte_carlo.hpp"
+#include "uncertainty/ordered_pool.hpp"
+#include "uncertainty/sigma.hpp"
 
 namespace mantlept {
 
@@ -80,6 +86,52 @@ RunSettings calcSettings(const CalcOptions& o) {
   return s;
 }
 
+namespace {
+
+// One association on its way through the pipeline: read and evaluated in
+// input order on the caller's thread, its draws on a worker.
+struct Pending {
+  std::uint64_t index = 0;
+  Association association;
+  RunState before;  // the store as the association found it
+  std::vector<CombinationOutcome> outcomes;
+  std::string legacyRow;
+};
+
+SigmaTable chosenSigmas(const CalcOptions& o) {
+  if (o.relativeSigma) return SigmaTable::relative(*o.relativeSigma);
+  if (o.sigmaFile.empty()) return defaultMicroprobe();
+  std::unique_ptr<tables::RowSource> rows = cli::openCsvTable(o.sigmaFile, "");
+  return readSigmaFile(*rows);
+}
+
+int threadCount(const CalcOptions& o) {
+  if (o.draws == 0) return 1;
+  if (o.threads > 0) return o.threads;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+// The Monte Carlo cells of one pair.
+void appendSpreadCells(std::string& out, const PairSpread& p, bool oxybarometer) {
+  auto cell = [&out](bool has, double value) {
+    out += ',';
+    if (has) appendShortest(out, static_cast<float>(value));
+  };
+  for (const Spread* x : {&p.T, &p.P}) {
+    cell(x->has, x->median);
+    cell(x->has, x->p16);
+    cell(x->has, x->p84);
+  }
+  const bool fO2 = oxybarometer && p.fO2.has;
+  cell(fO2, p.fO2.median);
+  cell(fO2, p.fO2.p16);
+  cell(fO2, p.fO2.p84);
+  cell(p.hasCorr, p.corr);
+  cell(true, p.okFraction);
+}
+
+}  // namespace
+
 int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
   const RunSettings settings = calcSettings(options);
   OutputFile tidyFile;
@@ -102,8 +154,16 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       legacyFile.write("\n");
       commit(legacyFile, "results file");
     }
+    const bool drawing = options.draws > 0;
+    const SigmaTable sigma = drawing ? chosenSigmas(options) : SigmaTable{};
     TidySink tidy(out, tidyFile);
-    tidy.write(tidyHeader() + "\n");
+    std::string header = tidyHeader();
+    if (drawing) {
+      header +=
+          ",T_C_median,T_C_p16,T_C_p84,P_kbar_median,P_kbar_p16,P_kbar_p84,fO2_median,fO2_p16,"
+          "fO2_p84,TP_corr,mc_ok";
+    }
+    tidy.write(header + "\n");
 
     NullTerminal quiet;
     RunState s;
@@ -111,35 +171,69 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     s.startP = settings.startP;
     CombinationResults results{};
     ReportState report;
-    Association a;
-    std::string rows;
-    std::string legacyRow;
     const bool ferric = settings.ferricOption == 2;
-    for (;;) {
+    const int pairs = settings.evaluatedCount();
+    std::uint64_t count = 0;
+    int stopSignal = 0;
+    Progress progress(err, standardErrorIsTerminal(), steadySeconds);
+
+    // Read and evaluate in input order: the store carries values from one
+    // association to the next, exactly as in the dialogue.
+    auto produce = [&](Pending& p) {
       if (stopRequested != 0) {
-        return fail("mantlept: stopped; no output file is left",
-                    128 + static_cast<int>(stopRequested));
+        stopSignal = static_cast<int>(stopRequested);
+        return false;
       }
-      if (!input->next(a)) break;
-      prepareAssociation(s, a, ferric, quiet);
-      rows.clear();
-      for (int k = 0; k < settings.evaluatedCount(); ++k) {
-        CombinationOutcome o = evaluateCombination(s, settings, k, results, quiet);
-        appendTidyRow(rows, a.sample, settings, k, o);
-        rows += '\n';
+      if (!input->next(p.association)) return false;
+      p.index = count++;
+      if (drawing) p.before = s;
+      prepareAssociation(s, p.association, ferric, quiet);
+      p.outcomes.clear();
+      for (int k = 0; k < pairs; ++k) {
+        p.outcomes.push_back(evaluateCombination(s, settings, k, results, quiet));
       }
       // The estimates run for every association, as in the dialogue, so that
       // the values they keep for the next one are the same.
       FeNumbers fe = estimateFeNumbers(s, report);
+      p.legacyRow.clear();
       if (legacyFile.isOpen()) {
-        legacyRow.clear();
-        appendResultsRow(legacyRow, s, settings, a.info, fe, results);
-        legacyRow += '\n';
-        legacyFile.write(legacyRow);
+        appendResultsRow(p.legacyRow, s, settings, p.association.info, fe, results);
+        p.legacyRow += '\n';
+      }
+      return true;
+    };
+    auto work = [&](Pending& p) {
+      std::vector<PairSpread> spreads;
+      if (drawing) {
+        drawAssociation(p.before, p.association, settings, sigma, options.seed, p.index,
+                        options.draws, spreads);
+      }
+      return spreads;
+    };
+    std::string rows;
+    auto consume = [&](Pending& p, std::vector<PairSpread>& spreads) {
+      rows.clear();
+      for (int k = 0; k < pairs; ++k) {
+        appendTidyRow(rows, p.association.sample, settings, k,
+                      p.outcomes[static_cast<std::size_t>(k)]);
+        if (drawing) {
+          appendSpreadCells(rows, spreads[static_cast<std::size_t>(k)],
+                            settings.oxybarometerNumber != 0);
+        }
+        rows += '\n';
+      }
+      if (legacyFile.isOpen()) {
+        legacyFile.write(p.legacyRow);
         commit(legacyFile, "results file");
       }
       tidy.write(rows);
-    }
+      progress.advance(1);
+    };
+    const int threads = threadCount(options);
+    runOrdered<Pending, std::vector<PairSpread>>(threads, static_cast<std::size_t>(4 * threads),
+                                                 produce, work, consume);
+    progress.finish();
+    if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);
     input->report(err, options.quiet);
     if (tidyFile.isOpen() && !tidyFile.close()) {
       throw OutputError("mantlept: closing \"" + options.output +

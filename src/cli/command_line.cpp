@@ -6,6 +6,7 @@
 
 #include "cli/calc_command.hpp"
 #include "cli/geotherm_command.hpp"
+#include "cli/methods_command.hpp"
 #include "methods/catalogue.hpp"
 
 namespace mantlept {
@@ -104,6 +105,7 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->footer(
       "Example:\n"
       "  mantlept calc xenoliths.csv -p 7,5 -p 8,5 -x 5 -o results.csv\n"
+      "  mantlept calc xenoliths.csv -p 7,5 --mc 1000 --seed 7\n"
       "ANALYSES is a fixed-column analysis file, a delimited table (.csv, .tsv,\n"
       ".txt with a header row) or an .xlsx workbook; - reads standard input.");
   calc->add_option("ANALYSES", o.analyses, "analysis file, table or workbook (- = standard input)")
@@ -124,6 +126,16 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("--cations", o.cations, "the results file holds cations per formula unit");
   calc->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   calc->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+  calc->add_option("--mc", o.draws, "Monte Carlo draws per sample (1 to 1000000)")
+      ->check(CLI::Range(1, 1000000));
+  calc->add_option("--seed", o.seed, "seed of the draws (default 1)");
+  CLI::Option* sigma =
+      calc->add_option("--sigma", o.sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
+  calc->add_option("--rel-sigma", o.relativeSigma, "every oxide uncertain by PCT per cent")
+      ->check(CLI::Range(0.0, 1000.0))
+      ->excludes(sigma);
+  calc->add_option("--threads", o.threads, "threads for the draws (default: every core)")
+      ->check(CLI::Range(1, 1024));
 }
 
 void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
@@ -153,6 +165,20 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
 }
 
+void addMethods(CLI::App& app, MethodsOptions& o) {
+  CLI::App* m = app.add_subcommand(
+      "methods", "the methods: number, label, the minerals each needs, what else it reads");
+  m->footer(
+      "Examples:\n"
+      "  mantlept methods                              every method, one line each\n"
+      "  mantlept methods 7 --kind thermometer         one method in full\n"
+      "  mantlept methods --kind barometer --format csv");
+  m->add_option("N", o.number, "the method number");
+  m->add_option("--kind", o.kind, "thermometer, barometer or oxybarometer")
+      ->check(CLI::IsMember({"thermometer", "barometer", "oxybarometer"}));
+  m->add_option("--format", o.format, "text or csv")->check(CLI::IsMember({"text", "csv"}));
+}
+
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -166,6 +192,8 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::vector<std::string> pairs;
   std::string start;
   addCalc(app, calc, pairs, start);
+  MethodsOptions methods;
+  addMethods(app, methods);
   cli::GeothermOptions geotherm;
   addGeotherm(app, geotherm);
 
@@ -189,8 +217,13 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       calc.startT = std::stof(start.substr(0, comma));
       calc.startP = std::stof(start.substr(comma + 1));
     }
+    if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma || calc.threads != 0)) {
+      err << "mantlept calc: --sigma, --rel-sigma and --threads go with --mc N\n";
+      return 2;
+    }
     return runCalc(calc, out, err);
   }
+  if (app.got_subcommand("methods")) return runMethods(methods, out, err);
   if (app.got_subcommand("geotherm")) return cli::runGeotherm(geotherm, out, err);
   out << app.help();
   return 0;

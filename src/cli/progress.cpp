@@ -14,11 +14,6 @@ namespace {
 constexpr double kQuietStart = 1.0;   // seconds before the bar appears
 constexpr double kRedrawEvery = 0.1;  // seconds between redraws
 
-double steadySeconds() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
 std::string clockText(double seconds) {
   const auto s = static_cast<long long>(seconds + 0.5);
   char text[32];
@@ -31,11 +26,15 @@ std::string clockText(double seconds) {
 
 }  // namespace
 
+double steadySeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
 Progress::Progress(std::ostream& out, bool isTerminal, Clock clock, std::uint64_t total)
-    : out_(out), terminal_(isTerminal), clock_(std::move(clock)), total_(total),
-      start_(clock_()) {}
+    : out_(out), terminal_(isTerminal), clock_(std::move(clock)), total_(total), start_(clock_()) {}
 
 Progress::Progress(std::uint64_t total)
     : Progress(std::cerr, standardErrorIsTerminal(), steadySeconds, total) {}

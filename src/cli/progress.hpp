@@ -12,6 +12,9 @@
 
 namespace mantlept {
 
+// Seconds on the steady clock (from an unspecified origin).
+double steadySeconds();
+
 class Progress {
  public:
   using Clock = std::function<double()>;  // seconds from any fixed origin

@@ -81,7 +81,9 @@ void drawAssociation(const RunState& before, const Association& a, const RunSett
       const auto at = static_cast<std::size_t>(k);
       buf.T[at].push_back(o.result.temperature);
       buf.P[at].push_back(o.result.pressure);
-      if (oxy) buf.fO2[at].push_back(o.result.fO2);
+      // An oxybarometer without a result leaves 0, outside its window the marker.
+      const float f = o.result.fO2;
+      if (oxy && f != 0.0f && f != kMarker) buf.fO2[at].push_back(f);
     }
   }
 
