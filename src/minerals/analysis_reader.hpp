@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/terminal.hpp"
+#include "minerals/association.hpp"
 #include "minerals/line_reader.hpp"
 #include "minerals/mineral_types.hpp"
 #include "solver/run_state.hpp"
@@ -19,14 +20,6 @@ struct MineralAnalysis {
   char code = ' ';
   OxideValues ox;
   std::array<char, 32> description{};
-};
-
-// The name and description of an association (from its first line).
-struct AssociationInfo {
-  std::array<char, 8> name{};
-  std::array<char, 64> description{};
-  std::string_view nameText() const { return {name.data(), name.size()}; }
-  std::string_view descriptionText() const { return {description.data(), description.size()}; }
 };
 
 // Slot of a code letter ("EDOSGRI", case-sensitive), or -1 for any other.
