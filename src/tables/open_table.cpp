@@ -42,10 +42,14 @@ bool isZipWorkbookFile(const std::string& path) { return isZipWorkbook(readStart
 bool isTableHeader(std::string_view line) {
   if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
   line = line.substr(0, line.find_first_of("\r\n"));
-  // A line the fixed-column reader takes is an analysis, whatever it contains.
+  // A line the fixed-column reader takes, with a number among its oxide
+  // fields, is an analysis whatever its name and description hold.
   MineralAnalysis analysis;
   std::string error;
-  if (slotOfCode(line.size() > 8 ? line[8] : ' ') >= 0 && parseAnalysisLine(line, analysis, error))
+  std::string_view oxides = line.substr(std::min<std::size_t>(line.size(), 16), 96);
+  if (slotOfCode(line.size() > 8 ? line[8] : ' ') >= 0 &&
+      oxides.find_first_of("0123456789") != std::string_view::npos &&
+      parseAnalysisLine(line, analysis, error))
     return false;
 
   std::size_t counts[3] = {0, 0, 0};
