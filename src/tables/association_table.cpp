@@ -33,10 +33,11 @@ void AssociationTable::fail(const std::string& what) const {
 
 AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics& diagnostics)
     : rows_(std::move(rows)), diagnostics_(diagnostics) {
-  decimalComma_ = rows_->delimiter() == ';' || rows_->delimiter() == '\t';
   do {
     if (!rows_->next(header_)) fail("the table is empty (there is no header row)");
   } while (blank(header_));
+  // Known once the header has been read.
+  decimalComma_ = rows_->delimiter() == ';' || rows_->delimiter() == '\t';
   for (std::string& h : header_) h = std::string(trim(h));
   for (std::size_t i = 0; i < header_.size(); ++i)
     if (!header_[i].empty()) headerWidth_ = i + 1;
