@@ -40,6 +40,7 @@ TEST(DelimitedReader, QuotingLineEndsAndDelimiters) {
        {{"a", "b"}, {"say \"hi\"", "two\r\nlines"}}},
       {"a,b,\n,,\n", ',', {{"a", "b", ""}, {"", "", ""}}},
       {"n,v\n" + longCell + ",1\n", ',', {{"n", "v"}, {longCell, "1"}}},
+      {std::string(70000, 'y') + ";a\n1;2", ';', {{std::string(70000, 'y'), "a"}, {"1", "2"}}},
   };
   for (const Case& c : cases) {
     std::istringstream in(c.text);
