@@ -25,6 +25,8 @@ class RowSource {
   virtual long rowNumber() const = 0;
   // The file name, for messages.
   virtual const std::string& fileName() const = 0;
+  // The delimiter of a text table (',', ';' or '\t'); 0 for a workbook.
+  virtual char delimiter() const { return 0; }
 };
 
 }  // namespace mantlept::tables

@@ -1,0 +1,142 @@
+#include "tables/delimited_reader.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+namespace mantlept::tables {
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+}  // namespace
+
+DelimitedReader::DelimitedReader(std::FILE* file, std::string fileName, std::string peeked)
+    : fileName_(std::move(fileName)), buffer_(std::move(peeked)) {
+  read_ = [file](char* to, std::size_t size) { return std::fread(to, 1, size, file); };
+}
+
+DelimitedReader::DelimitedReader(std::istream& in, std::string fileName, std::string peeked)
+    : fileName_(std::move(fileName)), buffer_(std::move(peeked)) {
+  read_ = [&in](char* to, std::size_t size) {
+    in.read(to, static_cast<std::streamsize>(size));
+    return static_cast<std::size_t>(in.gcount());
+  };
+}
+
+DelimitedReader::DelimitedReader(const std::string& path) : fileName_(path) {
+  owned_ = std::fopen(path.c_str(), "rb");
+  if (!owned_)
+    throw TableError("mantlept: " + path + ": cannot be opened (" + std::strerror(errno) + ")");
+  std::FILE* file = owned_;
+  read_ = [file](char* to, std::size_t size) { return std::fread(to, 1, size, file); };
+}
+
+DelimitedReader::~DelimitedReader() {
+  if (owned_) std::fclose(owned_);
+}
+
+bool DelimitedReader::fill() {
+  if (eof_) return false;
+  // Keep what is not read yet, then append one chunk.
+  buffer_.erase(0, pos_);
+  pos_ = 0;
+  std::size_t had = buffer_.size();
+  buffer_.resize(had + kChunk);
+  std::size_t got = read_(buffer_.data() + had, kChunk);
+  buffer_.resize(had + got);
+  if (got == 0) eof_ = true;
+  return got > 0;
+}
+
+int DelimitedReader::peek() {
+  if (pos_ >= buffer_.size() && !fill()) return -1;
+  return static_cast<unsigned char>(buffer_[pos_]);
+}
+
+int DelimitedReader::get() {
+  int c = peek();
+  if (c >= 0) ++pos_;
+  return c;
+}
+
+// The delimiter that occurs most often outside quotes in the header line
+// (comma when there is none, or on a tie with comma).
+void DelimitedReader::detectDelimiter() {
+  std::size_t counts[3] = {0, 0, 0};
+  constexpr char kDelimiters[3] = {',', ';', '\t'};
+  bool quoted = false;
+  for (std::size_t i = pos_;; ++i) {
+    if (i >= buffer_.size()) {
+      std::size_t offset = i - pos_;
+      if (!fill()) break;
+      i = pos_ + offset;
+      if (i >= buffer_.size()) break;
+    }
+    char c = buffer_[i];
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '\n' || c == '\r') break;
+    for (int k = 0; k < 3; ++k)
+      if (c == kDelimiters[k]) ++counts[k];
+  }
+  int best = 0;
+  for (int k = 1; k < 3; ++k)
+    if (counts[k] > counts[best]) best = k;
+  delimiter_ = kDelimiters[best];
+}
+
+char DelimitedReader::delimiter() const { return delimiter_ ? delimiter_ : ','; }
+
+bool DelimitedReader::next(std::vector<std::string>& cells) {
+  if (!started_) {
+    started_ = true;
+    if (peek() == 0xEF && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) pos_ += 3;
+    detectDelimiter();
+  }
+  cells.clear();
+  if (peek() < 0) return false;
+  ++row_;
+  const char delimiter = delimiter_;
+  std::string cell;
+  bool quoted = false;  // inside a quoted part of the cell
+  for (;;) {
+    int c = get();
+    if (cell.size() > kMaxCell)
+      throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
+                       ": a cell is longer than " + std::to_string(kMaxCell) +
+                       " bytes (is a quote not closed?)");
+    if (quoted) {
+      if (c < 0)
+        throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
+                         ": a quoted cell is not closed before the end of the file");
+      if (c == '"') {
+        if (peek() == '"') {
+          get();
+          cell += '"';
+        } else {
+          quoted = false;
+        }
+      } else {
+        cell += static_cast<char>(c);
+      }
+      continue;
+    }
+    if (c < 0 || c == '\n' || c == '\r') {
+      if (c == '\r' && peek() == '\n') get();
+      cells.push_back(std::move(cell));
+      return true;
+    }
+    if (c == delimiter) {
+      cells.push_back(std::move(cell));
+      cell.clear();
+    } else if (c == '"' && cell.empty()) {
+      // A quote opens a quoted cell only at its start; elsewhere it is text.
+      quoted = true;
+    } else {
+      cell += static_cast<char>(c);
+    }
+  }
+}
+
+}  // namespace mantlept::tables

@@ -1,0 +1,53 @@
+#pragma once
+// Rows of a delimited text table (comma, semicolon or tab separated), read in
+// chunks so that memory stays flat however long the file is. Cells may be
+// quoted ("a ""b"" c", with delimiters and line breaks inside); a UTF-8 byte
+// order mark and CRLF line ends are accepted.
+#include <cstdio>
+#include <functional>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "tables/row_source.hpp"
+
+namespace mantlept::tables {
+
+class DelimitedReader : public RowSource {
+ public:
+  // Reads `file` (not closed here). `peeked` holds bytes already taken from
+  // the start of the stream, such as a first line read to decide what the input is.
+  DelimitedReader(std::FILE* file, std::string fileName, std::string peeked = "");
+  DelimitedReader(std::istream& in, std::string fileName, std::string peeked = "");
+  // Opens the file at `path`; TableError when it cannot be opened.
+  explicit DelimitedReader(const std::string& path);
+  ~DelimitedReader() override;
+  DelimitedReader(const DelimitedReader&) = delete;
+  DelimitedReader& operator=(const DelimitedReader&) = delete;
+
+  bool next(std::vector<std::string>& cells) override;
+  long rowNumber() const override { return row_; }
+  const std::string& fileName() const override { return fileName_; }
+  char delimiter() const override;
+
+  // The longest cell accepted; a longer one (an unclosed quote, mostly) is a TableError.
+  static constexpr std::size_t kMaxCell = 1 << 20;
+
+ private:
+  int get();   // next byte, or -1 at the end
+  int peek();  // the byte get() would return
+  bool fill();
+  void detectDelimiter();
+
+  std::function<std::size_t(char*, std::size_t)> read_;
+  std::FILE* owned_ = nullptr;
+  std::string fileName_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+  bool started_ = false;
+  mutable char delimiter_ = 0;
+  long row_ = 0;
+};
+
+}  // namespace mantlept::tables

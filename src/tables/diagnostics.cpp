@@ -1,0 +1,41 @@
+#include "tables/diagnostics.hpp"
+
+#include <algorithm>
+#include <ostream>
+
+namespace mantlept::tables {
+
+void Diagnostics::add(bool warning, const std::string& key, const std::string& text) {
+  // Few distinct keys arise in one table, so a linear search is enough.
+  auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.key == key; });
+  if (found != entries_.end()) {
+    ++found->count;
+    return;
+  }
+  entries_.push_back({warning, key, text, 1});
+}
+
+long Diagnostics::count(const std::string& key) const {
+  for (const Entry& e : entries_)
+    if (e.key == key) return e.count;
+  return 0;
+}
+
+int Diagnostics::warningCount() const {
+  return static_cast<int>(
+      std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.warning; }));
+}
+
+int Diagnostics::noteCount() const { return static_cast<int>(entries_.size()) - warningCount(); }
+
+void Diagnostics::print(std::ostream& err, bool quiet) const {
+  for (const Entry& e : entries_) {
+    if (quiet && !e.warning) continue;
+    err << (e.warning ? "mantlept: warning: " : "mantlept: note: ") << e.text;
+    if (e.count > 1) err << " (" << e.count << " times)";
+    err << '\n';
+  }
+}
+
+}  // namespace mantlept::tables

@@ -1,0 +1,98 @@
+#include "tables/text_cells.hpp"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace mantlept::tables {
+
+std::string columnLetters(int index) {
+  std::string letters;
+  for (int n = index + 1; n > 0; n = (n - 1) / 26)
+    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return letters;
+}
+
+int columnOfReference(std::string_view reference) {
+  int column = 0;
+  std::size_t i = 0;
+  for (; i < reference.size() && std::isalpha(static_cast<unsigned char>(reference[i])); ++i) {
+    column = column * 26 + (std::toupper(static_cast<unsigned char>(reference[i])) - 'A' + 1);
+    if (column > 1 << 20) return -1;
+  }
+  return i == 0 ? -1 : column - 1;
+}
+
+std::string_view trim(std::string_view text) {
+  constexpr std::string_view kNoBreakSpace = "\xc2\xa0";
+  for (;;) {
+    if (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+      text.remove_prefix(1);
+    } else if (text.starts_with(kNoBreakSpace)) {
+      text.remove_prefix(kNoBreakSpace.size());
+    } else {
+      break;
+    }
+  }
+  for (;;) {
+    if (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+      text.remove_suffix(1);
+    } else if (text.ends_with(kNoBreakSpace)) {
+      text.remove_suffix(kNoBreakSpace.size());
+    } else {
+      break;
+    }
+  }
+  return text;
+}
+
+std::string printable(std::string_view text, std::size_t maxLength) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  bool cut = text.size() > maxLength;
+  if (cut) text = text.substr(0, maxLength);
+  std::string shown;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    } else {
+      shown += c;
+    }
+  }
+  if (cut) shown += "...";
+  return shown;
+}
+
+CellValue readCell(std::string_view text, bool decimalComma) {
+  text = trim(text);
+  std::string lower;
+  for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static constexpr std::array<std::string_view, 7> kZeroWords = {
+      "bdl", "b.d.l.", "n.d.", "nd", "-", "\xe2\x80\x94", ""};
+  for (std::string_view word : kZeroWords)
+    if (lower == word) return {CellValue::Zero, 0};
+  if (lower.starts_with('<')) return {CellValue::Zero, 0};
+
+  // Only a plain decimal number: strtod alone would also take "inf", "nan"
+  // and hexadecimal numbers.
+  std::string number(text);
+  bool digit = false;
+  for (char& c : number) {
+    if (c == ',' && decimalComma) c = '.';
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      digit = true;
+    } else if (c != '.' && c != '+' && c != '-' && c != 'e' && c != 'E') {
+      return {};
+    }
+  }
+  if (!digit) return {};
+  char* end = nullptr;
+  double value = std::strtod(number.c_str(), &end);
+  if (end != number.c_str() + number.size() || !std::isfinite(value)) return {};
+  return {CellValue::Number, value};
+}
+
+}  // namespace mantlept::tables
