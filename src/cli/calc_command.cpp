@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "cli/analysis_input.hpp"
-#include "cli/geotherm_csv_source.hpp"
+#include "cli/new_file.hpp"
 #include "cli/progress.hpp"
 #include "core/output_file.hpp"
 #include "core/stop_request.hpp"
@@ -16,6 +16,7 @@
 #include "report/results_file.hpp"
 #include "report/tidy_rows.hpp"
 #include "solver/engine.hpp"
+#include "tables/open_table.hpp"
 #include "uncertainty/monte_carlo.hpp"
 #include "uncertainty/ordered_pool.hpp"
 #include "uncertainty/sigma.hpp"
@@ -24,28 +25,6 @@ namespace mantlept {
 
 namespace {
 
-// Raised when an output file cannot be created or written.
-class OutputError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Creates `path` new; with `force` an existing file is replaced.
-void createOutput(OutputFile& file, const std::string& path, bool force, const char* what) {
-  if (force) ::unlink(path.c_str());
-  if (file.create(path)) return;
-  std::string reason =
-      errno == EEXIST ? "exists already (--force replaces it)" : std::strerror(errno);
-  throw OutputError("mantlept: the " + std::string(what) + " \"" + path +
-                    "\" cannot be created: " + reason);
-}
-
-void commit(OutputFile& file, const char* what) {
-  if (file.commit()) return;
-  throw OutputError("mantlept: writing the " + std::string(what) + " \"" + file.path() +
-                    "\" failed: " + std::strerror(file.error()));
-}
-
 // Where the tidy rows go: standard output or a new file.
 class TidySink {
  public:
@@ -53,7 +32,7 @@ class TidySink {
   void write(const std::string& text) {
     if (file_.isOpen()) {
       file_.write(text);
-      commit(file_, "output file");
+      commitOutput(file_, "output file");
     } else {
       out_.write(text.data(), static_cast<std::streamsize>(text.size()));
       if (!out_) throw OutputError("mantlept: writing the tidy rows to standard output failed");
@@ -101,7 +80,7 @@ struct Pending {
 SigmaTable chosenSigmas(const CalcOptions& o) {
   if (o.relativeSigma) return SigmaTable::relative(*o.relativeSigma);
   if (o.sigmaFile.empty()) return defaultMicroprobe();
-  std::unique_ptr<tables::RowSource> rows = cli::openCsvTable(o.sigmaFile, "");
+  std::unique_ptr<tables::RowSource> rows = tables::openTable(o.sigmaFile, "");
   return readSigmaFile(*rows);
 }
 
@@ -152,7 +131,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       createOutput(legacyFile, options.legacy, options.force, "results file");
       legacyFile.write(resultsHeader(settings));
       legacyFile.write("\n");
-      commit(legacyFile, "results file");
+      commitOutput(legacyFile, "results file");
     }
     const bool drawing = options.draws > 0;
     const SigmaTable sigma = drawing ? chosenSigmas(options) : SigmaTable{};
@@ -224,7 +203,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       }
       if (legacyFile.isOpen()) {
         legacyFile.write(p.legacyRow);
-        commit(legacyFile, "results file");
+        commitOutput(legacyFile, "results file");
       }
       tidy.write(rows);
       progress.advance(1);
@@ -235,14 +214,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     progress.finish();
     if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);
     input->report(err, options.quiet);
-    if (tidyFile.isOpen() && !tidyFile.close()) {
-      throw OutputError("mantlept: closing \"" + options.output +
-                        "\" failed: " + std::strerror(tidyFile.error()));
-    }
-    if (legacyFile.isOpen() && !legacyFile.close()) {
-      throw OutputError("mantlept: closing \"" + options.legacy +
-                        "\" failed: " + std::strerror(legacyFile.error()));
-    }
+    closeOutput(tidyFile, "output file");
+    closeOutput(legacyFile, "results file");
     out.flush();
     return 0;
   } catch (const std::runtime_error& e) {

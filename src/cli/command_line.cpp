@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/calc_command.hpp"
+#include "cli/convert_command.hpp"
 #include "cli/geotherm_command.hpp"
 #include "cli/methods_command.hpp"
 #include "methods/catalogue.hpp"
@@ -165,6 +166,22 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
 }
 
+void addConvert(CLI::App& app, ConvertOptions& o) {
+  CLI::App* c =
+      app.add_subcommand("convert", "write a table of analyses as the fixed-column analysis file");
+  c->footer(
+      "Example:\n"
+      "  mantlept convert xenoliths.xlsx -o xenoliths.txt\n"
+      "Oxides are written with 3 decimals in their 8-column fields, the\n"
+      "description cut to its 32 columns. Two consecutive samples whose names\n"
+      "agree in their first 8 characters would merge into one: an error.");
+  c->add_option("TABLE", o.table, "table or workbook (- = standard input)")->required();
+  c->add_option("-o,--output", o.output, "the analysis file to write (default: standard output)");
+  c->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  c->add_flag("--force", o.force, "replace an existing output file");
+  c->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
 void addMethods(CLI::App& app, MethodsOptions& o) {
   CLI::App* m = app.add_subcommand(
       "methods", "the methods: number, label, the minerals each needs, what else it reads");
@@ -192,6 +209,8 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::vector<std::string> pairs;
   std::string start;
   addCalc(app, calc, pairs, start);
+  ConvertOptions convert;
+  addConvert(app, convert);
   MethodsOptions methods;
   addMethods(app, methods);
   cli::GeothermOptions geotherm;
@@ -223,6 +242,7 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     }
     return runCalc(calc, out, err);
   }
+  if (app.got_subcommand("convert")) return runConvert(convert, out, err);
   if (app.got_subcommand("methods")) return runMethods(methods, out, err);
   if (app.got_subcommand("geotherm")) return cli::runGeotherm(geotherm, out, err);
   out << app.help();

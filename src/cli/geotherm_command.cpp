@@ -14,10 +14,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "cli/geotherm_csv_source.hpp"
 #include "geotherm/diagram.hpp"
 #include "geotherm/fit.hpp"
 #include "geotherm/summary.hpp"
+#include "tables/open_table.hpp"
 #include "tables/row_source.hpp"
 
 namespace mantlept::cli {
@@ -28,7 +28,7 @@ using geotherm::Point;
 // The reader of the points table.
 std::unique_ptr<tables::RowSource> openPointsTable(const std::string& path,
                                                    const std::string& sheet) {
-  return openCsvTable(path, sheet);
+  return tables::openTable(path, sheet);
 }
 
 constexpr double kDefaultSigmaT_C = 50.0;

@@ -1,0 +1,59 @@
+#include "cli/convert_command.hpp"
+
+#include "cli/analysis_input.hpp"
+#include "cli/new_file.hpp"
+#include "core/stop_request.hpp"
+#include "tables/analysis_writer.hpp"
+
+namespace mantlept {
+
+int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
+  OutputFile file;
+  std::unique_ptr<AnalysisInput> input;
+  auto fail = [&](const std::string& message, int status) {
+    file.discard();
+    if (input) input->report(err, o.quiet);
+    err << message << '\n';
+    return status;
+  };
+  try {
+    input = openAnalyses(o.table, o.sheet);
+    if (input->fixedColumns()) {
+      throw InputError("mantlept: " + o.table +
+                       " is a fixed-column analysis file already; convert reads tables");
+    }
+    if (!o.output.empty()) createOutput(file, o.output, o.force, "analysis file");
+    tables::SampleNameChecker names;
+    Association a;
+    std::string lines;
+    while (input->next(a)) {
+      if (stopRequested != 0) {
+        return fail("mantlept: stopped; no analysis file is left",
+                    128 + static_cast<int>(stopRequested));
+      }
+      try {
+        names.check(a);
+      } catch (const tables::TableError& e) {
+        std::string_view why = e.what();
+        if (why.rfind("mantlept: ", 0) == 0) why.remove_prefix(10);
+        throw InputError("mantlept: " + o.table + ": " + std::string(why));
+      }
+      lines.clear();
+      tables::appendAnalysisLines(lines, a);
+      if (file.isOpen()) {
+        file.write(lines);
+        commitOutput(file, "analysis file");
+      } else {
+        out << lines;
+      }
+    }
+    closeOutput(file, "analysis file");
+    input->report(err, o.quiet);
+    out.flush();
+    return 0;
+  } catch (const std::runtime_error& e) {
+    return fail(e.what(), 1);
+  }
+}
+
+}  // namespace mantlept
