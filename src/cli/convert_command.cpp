@@ -4,6 +4,7 @@
 #include "cli/new_file.hpp"
 #include "core/stop_request.hpp"
 #include "tables/analysis_writer.hpp"
+#include "tables/row_source.hpp"
 
 namespace mantlept {
 
