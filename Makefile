@@ -15,12 +15,20 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANTLEPT_WERROR=ON >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Runs the program on the bundled example analyses with the bundled answers.
+# Runs the program on the bundled example analyses: the dialogue with the
+# bundled answers, then calc on the example table (plain and with Monte Carlo
+# uncertainties) and a geotherm fit of its points with the P-T diagram.
 demo: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
-	@cp examples/xenoliths.txt $(BUILD)/demo/
+	@cp examples/xenoliths.txt examples/xenoliths.csv $(BUILD)/demo/
 	cd $(BUILD)/demo && ../mantlept < ../../examples/answers.txt
 	@echo "Results file: $(BUILD)/demo/results.csv"
+	cd $(BUILD)/demo && ../mantlept calc xenoliths.csv -p 7,5 -p 25,5 -x 5 -o points.csv
+	@cat $(BUILD)/demo/points.csv
+	cd $(BUILD)/demo && ../mantlept calc xenoliths.csv -p 7,5 --mc 1000 --seed 1 -o points_mc.csv
+	@cut -d, -f1,6,7,13-18,22,23 $(BUILD)/demo/points_mc.csv
+	cd $(BUILD)/demo && ../mantlept geotherm points_mc.csv --pair 7,5 -o geotherm.csv --svg geotherm.svg
+	@echo "P-T diagram: $(BUILD)/demo/geotherm.svg; geotherm table: $(BUILD)/demo/geotherm.csv"
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
