@@ -1,0 +1,167 @@
+// Tables, convert, methods and Monte Carlo through the command line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "e2e/program_run.hpp"
+
+namespace mantlept::e2e {
+namespace {
+
+// One garnet lherzolite and one spinel-free pyroxenite, wide and long.
+const std::string kWide =
+    "Sample,Rock,SiO2_Opx,Al2O3_Opx,FeOt_Opx,MgO_Opx,CaO_Opx,Na2O_Opx,SiO2_Cpx,Al2O3_Cpx,"
+    "FeOt_Cpx,MgO_Cpx,CaO_Cpx,Na2O_Cpx,SiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MgO_Gt,CaO_Gt\n"
+    "Garnet lherzolite 1,coarse,57.52,0.82,4.92,34.61,0.95,0.21,54.85,2.21,2.81,17.42,18.63,1.93,"
+    "42.05,20.52,4.33,6.92,20.91,5.02\n"
+    "Px-2,\"sheared, fine\",57.1,0.95,5.6,33.8,1.45,bdl,54.4,2.6,4.1,19.1,16.2,1.75,,,,,,\n";
+const std::string kLong =
+    "Sample;Mineral;SiO2;Al2O3;FeO;MgO;CaO;Na2O;Cr2O3;Description\n"
+    "Garnet lherzolite 1;Opx;57,52;0,82;4,92;34,61;0,95;0,21;;coarse\n"
+    "Garnet lherzolite 1;Cpx;54,85;2,21;2,81;17,42;18,63;1,93;;\n"
+    "Garnet lherzolite 1;Grt;42,05;20,52;6,92;20,91;5,02;n.d.;4,33;\n"
+    "Px-2;En;57,1;0,95;5,6;33,8;1,45;<0.01;;sheared, fine\n"
+    "Px-2;Di;54,4;2,6;4,1;19,1;16,2;1,75;;\n";
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream s(text);
+  for (std::string line; std::getline(s, line);) out.push_back(line);
+  return out;
+}
+
+TEST(Tables, WideLongAndDecimalCommaTablesGiveTheSameRows) {
+  const std::vector<std::string> pairs = {"-p", "7,5", "-p", "25,5", "-x", "3"};
+  auto calc = [&](const std::string& name, const std::string& text) {
+    std::vector<std::string> args = {"calc", name};
+    args.insert(args.end(), pairs.begin(), pairs.end());
+    return runCommand(args, {{name, text}});
+  };
+  ProgramRun wide = calc("wide.csv", kWide);
+  ProgramRun longForm = calc("long.txt", kLong);
+  ASSERT_EQ(wide.status, 0) << wide.err;
+  ASSERT_EQ(longForm.status, 0) << longForm.err;
+  EXPECT_EQ(wide.out, longForm.out);
+  std::vector<std::string> rows = lines(wide.out);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[1].rfind("Garnet lherzolite 1,7,", 0), 0u);  // the full name
+  EXPECT_NE(rows[1].find(",ok,"), std::string::npos);
+  EXPECT_NE(rows[4].find(",incomplete,"), std::string::npos);  // Px-2 has no garnet
+
+  // The same rows from the fixed-column file convert writes.
+  ProgramRun converted = runCommand({"convert", "wide.csv", "-o", "px.txt"}, {{"wide.csv", kWide}});
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  std::string fixed = converted.file("px.txt");
+  EXPECT_EQ(fixed.substr(0, 9), "Garnet lE");
+  ProgramRun again = calc("px.txt", fixed);
+  ASSERT_EQ(again.status, 0) << again.err;
+  std::vector<std::string> fromFixed = lines(again.out);
+  ASSERT_EQ(fromFixed.size(), rows.size());
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    EXPECT_EQ(fromFixed[i].substr(fromFixed[i].find(',')), rows[i].substr(rows[i].find(',')));
+  }
+}
+
+TEST(Tables, PublishedWideTableRunsUnedited) {
+  // Garnet peridotites as published: extra P and T columns, a trailing comma
+  // on every row, names with a trailing blank.
+  std::string data =
+      readAll(std::string(MANTLEPT_TEST_DATA) + "/tables/tappe2021_garnet_peridotites.csv");
+  ProgramRun run = runCommand({"calc", "t.csv", "-p", "7,5", "-p", "8,5", "--start", "1027,10"},
+                              {{"t.csv", data}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> rows = lines(run.out);
+  ASSERT_EQ(rows.size(), 1u + 13 * 2);
+  // An independent recalculation of the two-pyroxene thermometer with the
+  // Al-in-orthopyroxene barometer gives 62.19 kbar and 1392.5 deg C.
+  ASSERT_EQ(rows[1].rfind("CIM15-001,7,", 0), 0u);
+  std::stringstream cells(rows[1]);
+  std::vector<std::string> c;
+  for (std::string x; std::getline(cells, x, ',');) c.push_back(x);
+  EXPECT_NEAR(std::stod(c[5]), 1392.5, 0.5);
+  EXPECT_NEAR(std::stod(c[6]), 62.19, 0.05);
+}
+
+TEST(Tables, BadTablesExitOneAndLeaveNoFile) {
+  struct Case {
+    std::string text, message;
+  };
+  const std::vector<Case> cases = {
+      {"Sample,SiO2_Opx,Al2O3_Opx\nA,57.5,x.9\n", "row 2"},
+      {"Sample,SiO2_Opx,Al2O3_Opx\nA,57.5,0.9,3\n", "row 2"},
+      {"Sample,SiO2_Opx\n", ""},
+      {"Sample,Foo,Bar\nA,1,2\n", "Foo"},
+      {"Sample,FeO_Opx,FeOt_Opx,SiO2_Opx\nA,1,2,3\n", "FeOt_Opx"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run =
+        runCommand({"calc", "t.csv", "-p", "7,5", "-o", "out.csv"}, {{"t.csv", c.text}});
+    EXPECT_EQ(run.status, 1) << c.text;
+    EXPECT_NE(run.err.find("t.csv"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(run.exists("out.csv")) << c.text;
+  }
+  ProgramRun merging = runCommand({"convert", "t.csv", "-o", "a.txt"},
+                                  {{"t.csv", "Sample,SiO2_Ol\nCIM15-001,40\nCIM15-002,41\n"}});
+  EXPECT_EQ(merging.status, 1);
+  EXPECT_NE(merging.err.find("CIM15-002"), std::string::npos);
+  EXPECT_FALSE(merging.exists("a.txt"));
+}
+
+TEST(Methods, ListingComesFromTheDispatchTables) {
+  ProgramRun one = runCommand({"methods", "7", "--kind", "thermometer"}, {});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_NE(one.out.find("thermometer 7: BreyKohler90 2Px"), std::string::npos) << one.out;
+  EXPECT_NE(one.out.find("Opx + Cpx"), std::string::npos);
+  ProgramRun all = runCommand({"methods", "--format", "csv"}, {});
+  EXPECT_EQ(lines(all.out).size(), 1u + 47 + 43 + 9);
+  EXPECT_EQ(runCommand({"methods", "48", "--kind", "thermometer"}, {}).status, 2);
+  EXPECT_EQ(runCommand({"methods", "--kind", "rock"}, {}).status, 2);
+}
+
+TEST(MonteCarlo, ThreadsDoNotChangeTheBytesAndZeroSigmaGivesThePlainValues) {
+  const std::vector<std::string> base = {"calc", "wide.csv", "-p", "7,5", "-x", "3", "--mc", "300"};
+  auto run = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return runCommand(args, {{"wide.csv", kWide}});
+  };
+  ProgramRun one = run({"--threads", "1", "--seed", "5"});
+  ProgramRun two = run({"--threads", "2", "--seed", "5"});
+  ProgramRun other = run({"--threads", "2", "--seed", "6"});
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out, two.out);
+  EXPECT_NE(one.out, other.out);
+
+  ProgramRun zero = run({"--rel-sigma", "0"});
+  ASSERT_EQ(zero.status, 0) << zero.err;
+  std::vector<std::string> rows = lines(zero.out);
+  std::vector<std::string> c;
+  std::stringstream cells(rows[1]);
+  for (std::string x; std::getline(cells, x, ',');) c.push_back(x);
+  ASSERT_EQ(c.size(), 23u) << rows[1];
+  for (int k : {12, 13, 14}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[5]);  // T
+  for (int k : {15, 16, 17}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[6]);  // P
+  EXPECT_EQ(c[22], "1");
+}
+
+TEST(MonteCarlo, BadDrawCountsAndSigmaFiles) {
+  for (std::string n : {"0", "-3", "many", "1000001"}) {
+    ProgramRun run = runCommand({"calc", "w.csv", "-p", "7,5", "--mc", n}, {{"w.csv", kWide}});
+    EXPECT_EQ(run.status, 2) << n;
+  }
+  for (std::string sigma :
+       {"mineral,oxide,abs,rel\nAmph,SiO2,0.1,1\n", "mineral,oxide,abs,rel\nOpx,SiO2,-0.1,1\n",
+        "mineral,oxide,abs,rel\n*,Bogus,0.1,1\n", "mineral,oxide,abs,rel\nOpx,*,one,1\n"}) {
+    ProgramRun run = runCommand(
+        {"calc", "w.csv", "-p", "7,5", "--mc", "10", "--sigma", "s.csv", "-o", "out.csv"},
+        {{"w.csv", kWide}, {"s.csv", sigma}});
+    EXPECT_EQ(run.status, 1) << sigma;
+    EXPECT_NE(run.err.find("s.csv, row 2"), std::string::npos) << run.err;
+    EXPECT_FALSE(run.exists("out.csv"));
+  }
+}
+
+}  // namespace
+}  // namespace mantlept::e2e
