@@ -115,16 +115,18 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
   const RunSettings settings = calcSettings(options);
   OutputFile tidyFile;
   OutputFile legacyFile;
+  std::unique_ptr<AnalysisInput> input;
   // Whatever was created is removed when the run does not finish.
   auto fail = [&](const std::string& message, int status) {
     tidyFile.discard();
     legacyFile.discard();
     out.flush();
+    if (input) input->report(err, options.quiet);
     err << message << '\n';
     return status;
   };
   try {
-    std::unique_ptr<AnalysisInput> input = openAnalyses(options.analyses, options.sheet);
+    input = openAnalyses(options.analyses, options.sheet);
     if (!options.output.empty())
       createOutput(tidyFile, options.output, options.force, "output file");
     if (!options.legacy.empty()) {
@@ -219,6 +221,11 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     out.flush();
     return 0;
   } catch (const std::runtime_error& e) {
+    // A read interrupted by Ctrl-C or SIGTERM is the stop, not a bad file.
+    if (stopRequested != 0) {
+      return fail("mantlept: stopped; no output file is left",
+                  128 + static_cast<int>(stopRequested));
+    }
     return fail(e.what(), 1);
   }
 }
