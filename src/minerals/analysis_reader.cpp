@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/fixed_fields.hpp"
+#include "core/printable.hpp"
 
 namespace mantlept {
 
@@ -11,24 +12,6 @@ namespace {
 constexpr std::string_view kCodeLetters = "EDOSGRI";
 constexpr std::array<std::string_view, 12> kOxideNames = {
     "SiO2", "TiO2", "Al2O3", "Cr2O3", "FeO", "MnO", "MgO", "CaO", "Na2O", "K2O", "NiO", "Fe2O3"};
-
-// The text of a field as a message shows it: control bytes (a tab, NUL, an
-// escape that would drive the terminal) written as \xNN, other bytes as they are.
-std::string printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string shown;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 15];
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
 
 }  // namespace
 
