@@ -16,6 +16,11 @@ double Random::unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
 
 namespace {
 
+constexpr const char* kOxideNames[12] = {"SiO2", "TiO2", "Al2O3", "Cr2O3", "FeO", "MnO",
+                                        "MgO",  "CaO",  "Na2O",  "K2O",   "NiO", "Fe2O3"};
+constexpr char kCodes[kMinerals + 1] = "EDOSGI";
+constexpr const char* kTableMinerals[kMinerals] = {"Opx", "Cpx", "Ol", "Sp", "Gt", "Ilm"};
+
 enum Oxide { SiO2, TiO2, Al2O3, Cr2O3, FeO, MnO, MgO, CaO, Na2O, K2O, NiO, Fe2O3 };
 
 constexpr double kFeOWeight = 71.846;
@@ -178,47 +183,102 @@ std::string analysisLine(const std::string& name, char code, const Oxides& oxide
   return line;
 }
 
-void appendAssociation(std::string& out, long index, Random& random) {
+Sample drawSample(long index, Random& random) {
   // Fertility of the sample and the Fe/(Fe+Mg) of its olivine (Fo 88-94);
   // the other minerals follow with their usual Fe-Mg partitioning.
   double f = random.unit();
   double xOl = 0.065 + 0.045 * f + random.uniform(-0.008, 0.008);
-  bool opx = random.chance(0.90);
-  bool cpx = random.chance(0.80);
-  bool ol = random.chance(0.92);
-  bool sp = random.chance(0.35);
-  bool gar = random.chance(0.70);
-  bool ilm = random.chance(0.12);
+  Sample s;
+  bool& opx = s.present[0];
+  bool& cpx = s.present[1];
+  bool& ol = s.present[2];
+  bool& sp = s.present[3];
+  bool& gar = s.present[4];
+  bool& ilm = s.present[5];
+  opx = random.chance(0.90);
+  cpx = random.chance(0.80);
+  ol = random.chance(0.92);
+  sp = random.chance(0.35);
+  gar = random.chance(0.70);
+  ilm = random.chance(0.12);
   if (!(opx || cpx || ol || sp || gar || ilm)) ol = true;
 
-  std::string name = sampleName(index);
-  std::string rock = rockName(opx, cpx, ol, sp, gar);
-  auto add = [&](char code, const Oxides& ox) {
-    out += analysisLine(name, code, ox, rock);
-    out += '\n';
-  };
-  if (opx) add('E', orthopyroxene(random, f, xOl * random.uniform(0.92, 1.00)));
-  if (cpx) add('D', clinopyroxene(random, f, xOl * random.uniform(0.75, 0.95)));
-  if (ol) add('O', olivine(random, xOl));
-  if (sp) add('S', spinel(random, f, std::min(xOl * random.uniform(2.2, 3.2), 0.45)));
-  if (gar) add('G', garnet(random, f, std::min(xOl * random.uniform(1.8, 2.3), 0.25)));
-  if (ilm) add('I', ilmenite(random));
+  s.name = sampleName(index);
+  s.rock = rockName(opx, cpx, ol, sp, gar);
+  // The draws of each mineral in this order, its Fe-Mg factor first.
+  if (opx) s.oxides[0] = orthopyroxene(random, f, xOl * random.uniform(0.92, 1.00));
+  if (cpx) s.oxides[1] = clinopyroxene(random, f, xOl * random.uniform(0.75, 0.95));
+  if (ol) s.oxides[2] = olivine(random, xOl);
+  if (sp) s.oxides[3] = spinel(random, f, std::min(xOl * random.uniform(2.2, 3.2), 0.45));
+  if (gar) s.oxides[4] = garnet(random, f, std::min(xOl * random.uniform(1.8, 2.3), 0.25));
+  if (ilm) s.oxides[5] = ilmenite(random);
+  return s;
 }
 
-bool writeAnalysisFile(std::FILE* file, std::uint64_t seed, long count) {
+void appendAssociation(std::string& out, long index, Random& random) {
+  Sample s = drawSample(index, random);
+  for (std::size_t m = 0; m < kMinerals; ++m) {
+    if (!s.present[m]) continue;
+    out += analysisLine(s.name, kCodes[m], s.oxides[m], s.rock);
+    out += '\n';
+  }
+}
+
+std::string tableHeader() {
+  std::string header = "Sample";
+  for (const char* mineral : kTableMinerals) {
+    for (const char* oxide : kOxideNames) {
+      header += ',';
+      header += oxide;
+      header += '_';
+      header += mineral;
+    }
+  }
+  return header;
+}
+
+void appendTableRow(std::string& out, long index, Random& random) {
+  Sample s = drawSample(index, random);
+  out += s.name;
+  char field[32];
+  for (std::size_t m = 0; m < kMinerals; ++m) {
+    for (double v : s.oxides[m]) {
+      out += ',';
+      if (!s.present[m]) continue;
+      // The text of the fixed-column F8.2 field without its leading blanks.
+      int n = std::snprintf(field, sizeof field, "%.2f", v);
+      out.append(field, static_cast<std::size_t>(n));
+    }
+  }
+  out += '\n';
+}
+
+namespace {
+
+bool writeChunked(std::FILE* file, std::uint64_t seed, long count, std::string chunk,
+                  void (*append)(std::string&, long, Random&), const char* end) {
   Random random(seed);
-  std::string chunk;
   chunk.reserve(1 << 17);
   for (long i = 0; i < count; ++i) {
-    appendAssociation(chunk, i, random);
+    append(chunk, i, random);
     if (chunk.size() >= (1 << 16)) {
       if (std::fwrite(chunk.data(), 1, chunk.size(), file) != chunk.size()) return false;
       chunk.clear();
     }
   }
-  chunk += '\n';
+  chunk += end;
   if (std::fwrite(chunk.data(), 1, chunk.size(), file) != chunk.size()) return false;
   return std::fflush(file) == 0;
+}
+
+}  // namespace
+
+bool writeAnalysisFile(std::FILE* file, std::uint64_t seed, long count) {
+  return writeChunked(file, seed, count, std::string(), appendAssociation, "\n");
+}
+
+bool writeAnalysisTable(std::FILE* file, std::uint64_t seed, long count) {
+  return writeChunked(file, seed, count, tableHeader() + '\n', appendTableRow, "");
 }
 
 }  // namespace mantlept::bench

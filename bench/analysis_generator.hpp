@@ -39,6 +39,19 @@ std::string analysisLine(const std::string& name, char code, const Oxides& oxide
 // The sample name of association `index` (0-based): "S" and 7 digits.
 std::string sampleName(long index);
 
+// The minerals of one sample in the order Opx, Cpx, Ol, Sp, Gt, Ilm (code
+// letters E D O S G I); the oxides of an absent mineral are all zero.
+constexpr std::size_t kMinerals = 6;
+struct Sample {
+  std::string name;
+  std::string rock;  // the description of its lines
+  std::array<bool, kMinerals> present{};
+  std::array<Oxides, kMinerals> oxides{};
+};
+
+// Draws sample `index` from `random`: the one source of both file layouts.
+Sample drawSample(long index, Random& random);
+
 // Appends the lines of association `index` (each with its line end) to `out`.
 void appendAssociation(std::string& out, long index, Random& random);
 
@@ -46,5 +59,13 @@ void appendAssociation(std::string& out, long index, Random& random);
 // the last association is followed by another sample name. False on a write
 // error.
 bool writeAnalysisFile(std::FILE* file, std::uint64_t seed, long count);
+
+// The same samples as a wide CSV table: a header "Sample,SiO2_Opx,...,
+// Fe2O3_Ilm" (oxides in file column order within each mineral), then one row
+// per sample with each value as the fixed-column file writes it (2 decimals)
+// and empty cells for an absent mineral.
+std::string tableHeader();
+void appendTableRow(std::string& out, long index, Random& random);
+bool writeAnalysisTable(std::FILE* file, std::uint64_t seed, long count);
 
 }  // namespace mantlept::bench

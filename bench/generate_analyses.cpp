@@ -1,8 +1,10 @@
 // Writes a synthetic analysis file of mantle samples to standard output:
-//   mantlept_generate SEED ASSOCIATIONS > FILE
+//   mantlept_generate SEED ASSOCIATIONS > FILE          (fixed columns)
+//   mantlept_generate SEED ASSOCIATIONS --csv > FILE    (the same samples, wide CSV)
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "analysis_generator.hpp"
 
@@ -22,14 +24,17 @@ bool parseCount(const char* text, long long max, long long& out) {
 int main(int argc, char** argv) {
   long long seed = 0;
   long long count = 0;
-  if (argc != 3 || !parseCount(argv[1], 0x7FFFFFFFFFFFFFFFLL, seed) ||
+  bool csv = argc == 4 && std::strcmp(argv[3], "--csv") == 0;
+  if ((argc != 3 && !csv) || !parseCount(argv[1], 0x7FFFFFFFFFFFFFFFLL, seed) ||
       !parseCount(argv[2], 10000000, count)) {
     std::fprintf(stderr,
-                 "Usage: mantlept_generate SEED ASSOCIATIONS > FILE\n"
-                 "  SEED: a whole number >= 0; ASSOCIATIONS: 0 to 10000000\n");
+                 "Usage: mantlept_generate SEED ASSOCIATIONS [--csv] > FILE\n"
+                 "  SEED: a whole number >= 0; ASSOCIATIONS: 0 to 10000000\n"
+                 "  --csv: one row per sample, columns Sample, SiO2_Opx ... Fe2O3_Ilm\n");
     return 2;
   }
-  if (!mantlept::bench::writeAnalysisFile(stdout, static_cast<std::uint64_t>(seed), count)) {
+  auto write = csv ? mantlept::bench::writeAnalysisTable : mantlept::bench::writeAnalysisFile;
+  if (!write(stdout, static_cast<std::uint64_t>(seed), count)) {
     std::perror("mantlept_generate: writing failed");
     return 1;
   }

@@ -16,16 +16,24 @@
 namespace mantlept::bench {
 namespace {
 
-std::string generate(std::uint64_t seed, long count) {
+std::string generate(std::uint64_t seed, long count, bool table = false) {
   char* data = nullptr;
   std::size_t size = 0;
   std::FILE* f = open_memstream(&data, &size);
   EXPECT_NE(f, nullptr);
-  EXPECT_TRUE(writeAnalysisFile(f, seed, count));
+  EXPECT_TRUE(table ? writeAnalysisTable(f, seed, count) : writeAnalysisFile(f, seed, count));
   std::fclose(f);
   std::string text(data, size);
   std::free(data);
   return text;
+}
+
+std::vector<std::string> cellsOf(const std::string& row) {
+  std::vector<std::string> cells;
+  std::stringstream s(row);
+  for (std::string cell; std::getline(s, cell, ',');) cells.push_back(cell);
+  if (!row.empty() && row.back() == ',') cells.emplace_back();  // a last empty cell
+  return cells;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -190,6 +198,50 @@ TEST(AnalysisGenerator, FormulasAreNearlyStoichiometric) {
       }
     }
   }
+}
+
+TEST(AnalysisGenerator, TableHoldsTheValuesOfTheFixedColumnFile) {
+  const long count = 400;
+  std::vector<std::string> rows = linesOf(generate(17, count, true));
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(count) + 1);
+  std::vector<std::string> header = cellsOf(rows[0]);
+  ASSERT_EQ(header.size(), 73u);
+  EXPECT_EQ(header[0], "Sample");
+  EXPECT_EQ(header[1], "SiO2_Opx");
+  EXPECT_EQ(header[13], "SiO2_Cpx");
+  EXPECT_EQ(header[72], "Fe2O3_Ilm");
+
+  // Each sample's minerals as the program reads its fixed-column lines.
+  std::map<std::string, std::map<std::size_t, MineralAnalysis>> lines;
+  for (const MineralAnalysis& a : analysesOf(generate(17, count))) {
+    std::size_t m = std::string("EDOSGI").find(a.code);
+    ASSERT_NE(m, std::string::npos);
+    lines[std::string(a.name.data(), 8)][m] = a;
+  }
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(count));
+
+  int absent = 0;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    std::vector<std::string> cells = cellsOf(rows[r]);
+    ASSERT_EQ(cells.size(), 73u) << rows[r];
+    ASSERT_TRUE(lines.count(cells[0])) << cells[0];
+    const std::map<std::size_t, MineralAnalysis>& minerals = lines[cells[0]];
+    for (std::size_t c = 1; c < 73; ++c) {
+      // Empty exactly where the fixed-column file has no line; else the same
+      // single-precision value.
+      std::size_t m = (c - 1) / 12;
+      int k = static_cast<int>((c - 1) % 12);
+      auto line = minerals.find(m);
+      ASSERT_EQ(cells[c].empty(), line == minerals.end()) << cells[0] << " " << header[c];
+      if (cells[c].empty()) {
+        ++absent;
+        continue;
+      }
+      EXPECT_EQ(std::strtof(cells[c].c_str(), nullptr), line->second.ox[k])
+          << cells[0] << " " << header[c] << " " << cells[c];
+    }
+  }
+  EXPECT_GT(absent, 0);
 }
 
 TEST(AnalysisGenerator, LineAndNameEdgeCases) {
