@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstdio>
 #include <sstream>
 
@@ -116,6 +118,16 @@ TEST(Cells, NumbersZerosAndText) {
     EXPECT_EQ(v.value, c.value) << c.text;
   }
   EXPECT_EQ(static_cast<float>(readCell("57.619999999999997", false).value), 57.62f);
+  // Plain decimals of every length read exactly as strtod reads them.
+  std::uint64_t x = 88172645463325252ULL;
+  for (int k = 0; k < 20000; ++k) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    std::string text = std::to_string(x % 10000000000000000ULL);
+    text.insert(text.size() - std::min<std::size_t>(text.size(), x % 7), ".");
+    if (text[0] == '.') text.insert(0, "0");
+    if (x % 3 == 0) text.insert(0, "-");
+    EXPECT_EQ(readCell(text, false).value, std::strtod(text.c_str(), nullptr)) << text;
+  }
 }
 
 TEST(AssociationTable, BadTables) {
