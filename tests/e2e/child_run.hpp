@@ -26,6 +26,7 @@ namespace mantlept::e2e {
 
 struct ChildOptions {
   std::string answers;
+  std::vector<std::string> args;  // command-line arguments (none: the dialogue)
   std::vector<std::pair<std::string, std::string>> files;
   // Largest size in bytes of any file the program writes; -1 for no limit.
   long long fileSizeLimit = -1;
@@ -70,7 +71,10 @@ class ChildRun {
                      static_cast<rlim_t>(options.fileSizeLimit)};
         setrlimit(RLIMIT_FSIZE, &limit);
       }
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      std::vector<char*> argv{const_cast<char*>(program.c_str())};
+      for (const std::string& a : options.args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
       _exit(127);
     }
     close(out[1]);

@@ -135,6 +135,22 @@ std::string manySamples(int count) {
   return text;
 }
 
+// calc stopped by a signal in the middle of its draws leaves no output file.
+TEST(Faults, AnInterruptedCalcLeavesNoOutputFile) {
+  ChildOptions options;
+  options.files = {{"a.txt", manySamples(400)}};
+  options.args = {"calc",      "a.txt", "-p", "7,5",   "--mc",     "20000",
+                  "--threads", "1",     "-o", "t.csv", "--legacy", "l.csv"};
+  ChildRun child(options);
+  ASSERT_TRUE(child.waitForFileSize("t.csv", 0)) << "the output file was not created";
+  child.sendSignal(SIGTERM);
+  ProgramRun run = child.finish();
+  EXPECT_EQ(run.status, 143);
+  EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+  EXPECT_FALSE(run.exists("t.csv"));
+  EXPECT_FALSE(run.exists("l.csv"));
+}
+
 // The disk fills up: with the files the program writes limited to `limit`
 // bytes the run says so on standard error and ends with status 1, and the
 // results file keeps only complete lines. The header line takes 599 + 34 + 1 =

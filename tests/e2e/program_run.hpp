@@ -52,34 +52,13 @@ inline std::string readAll(const std::filesystem::path& p) {
   return s.str();
 }
 
-// Writes `files` (name, content) into a new folder, runs the program there with
-// `answers` on standard input and returns what happened.
-inline ProgramRun runProgram(const std::string& answers,
-                             const std::vector<std::pair<std::string, std::string>>& files) {
-  ProgramRun run;
-  std::string pattern = (std::filesystem::temp_directory_path() / "mantlept-e2e-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  run.dir = pattern;
-  for (const auto& [name, content] : files) {
-    std::ofstream(run.dir / name, std::ios::binary) << content;
-  }
-  std::ofstream(run.dir / ".answers", std::ios::binary) << answers;
-  std::string command = "cd '" + run.dir.string() + "' && '" + programPath() +
-                        "' < .answers > .stdout 2> .stderr";
-  int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readAll(run.dir / ".stdout");
-  run.err = readAll(run.dir / ".stderr");
-  return run;
-}
-
 // Runs the program with `args` (each quoted for the shell) in a new folder
 // holding `files`, with `input` on standard input.
 inline ProgramRun runCommand(const std::vector<std::string>& args,
                              const std::vector<std::pair<std::string, std::string>>& files,
                              const std::string& input = "") {
   ProgramRun run;
-  std::string pattern = (std::filesystem::temp_directory_path() / "mantlept-cli-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "mantlept-run-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   run.dir = pattern;
   for (const auto& [name, content] : files) {
@@ -94,6 +73,13 @@ inline ProgramRun runCommand(const std::vector<std::string>& args,
   run.out = readAll(run.dir / ".stdout");
   run.err = readAll(run.dir / ".stderr");
   return run;
+}
+
+// Writes `files` (name, content) into a new folder, runs the program there with
+// `answers` on standard input and returns what happened.
+inline ProgramRun runProgram(const std::string& answers,
+                             const std::vector<std::pair<std::string, std::string>>& files) {
+  return runCommand({}, files, answers);
 }
 
 // One analysis line in the fixed columns of the analysis file: name (8), code

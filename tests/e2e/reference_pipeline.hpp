@@ -20,8 +20,9 @@ using Oxides = std::array<double, 12>;  // SiO2 TiO2 Al2O3 Cr2O3 FeO MnO MgO CaO
 using Cations = std::array<double, 13>;
 
 inline Cations referenceCations(Oxides ox, int type, bool ferric, Oxides* adjusted = nullptr) {
-  static constexpr std::array<double, 12> w = {60.0848, 79.899, 101.961, 151.9902, 71.846, 70.9374,
-                                               40.311,  56.0794, 61.979, 94.2,     74.71,  159.692};
+  static constexpr std::array<double, 12> w = {60.0848, 79.899,  101.961, 151.9902,
+                                               71.846,  70.9374, 40.311,  56.0794,
+                                               61.979,  94.2,    74.71,   159.692};
   static constexpr std::array<double, 12> o = {2, 2, 3, 3, 1, 1, 1, 1, 1, 1, 1, 3};
   static constexpr std::array<double, 12> c = {1, 1, 2, 2, 1, 1, 1, 1, 2, 2, 1, 2};
   static constexpr std::array<double, 11> nCat = {4, 4, 3, 3, 8, 1, 2, 15, 7, 5, 1};
@@ -60,9 +61,8 @@ inline Cations referenceCations(Oxides ox, int type, bool ferric, Oxides* adjust
 
 // The site parameters of one association (members keep the program's names).
 struct RefSite {
-  double XMg_Opx = 0, XFe_Opx = 0, NaX_Opx = 0, AlM1_Opx = 0, AlT_Opx = 0, FM1_Opx = 0,
-         FM2_Opx = 0, XMgM1_Opx = 0, XMgM2_Opx = 0, XFeM1_Opx = 0, XFeM2_Opx = 0, XCrM1_Opx = 0,
-         XCa_Opx = 0;
+  double XMg_Opx = 0, XFe_Opx = 0, NaX_Opx = 0, AlM1_Opx = 0, AlT_Opx = 0, FM1_Opx = 0, FM2_Opx = 0,
+         XMgM1_Opx = 0, XMgM2_Opx = 0, XFeM1_Opx = 0, XFeM2_Opx = 0, XCrM1_Opx = 0, XCa_Opx = 0;
   double XMg_Cpx = 0, XFe_Cpx = 0, Fe3_Cpx = 0, XCa_Cpx = 0;
   double FeMg_Ol = 0, XFe_Ol = 0;
   double R3_Sp = 0, B_Sp = 0, XAl2_Sp = 0, Fe3c_Sp = 0, XTi_Sp = 0, XCr_Sp = 0, XFe3_Sp = 0,
@@ -171,7 +171,7 @@ inline std::optional<ResultLine> parseResultLine(const std::string& line) {
       line.compare(68, 8, "        ") != 0) {
     return std::nullopt;
   }
-  return ResultLine{line.substr(0, 7),  line.substr(8, 16),  line.substr(28, 5), line.substr(33, 16),
+  return ResultLine{line.substr(0, 7),  line.substr(8, 16), line.substr(28, 5), line.substr(33, 16),
                     line.substr(54, 4), line.substr(63, 5), line.substr(76, 8)};
 }
 
