@@ -90,25 +90,6 @@ int threadCount(const CalcOptions& o) {
   return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
-// The Monte Carlo cells of one pair.
-void appendSpreadCells(std::string& out, const PairSpread& p, bool oxybarometer) {
-  auto cell = [&out](bool has, double value) {
-    out += ',';
-    if (has) appendShortest(out, static_cast<float>(value));
-  };
-  for (const Spread* x : {&p.T, &p.P}) {
-    cell(x->has, x->median);
-    cell(x->has, x->p16);
-    cell(x->has, x->p84);
-  }
-  const bool fO2 = oxybarometer && p.fO2.has;
-  cell(fO2, p.fO2.median);
-  cell(fO2, p.fO2.p16);
-  cell(fO2, p.fO2.p84);
-  cell(p.hasCorr, p.corr);
-  cell(true, p.okFraction);
-}
-
 }  // namespace
 
 int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
@@ -140,9 +121,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     TidySink tidy(out, tidyFile);
     std::string header = tidyHeader();
     if (drawing) {
-      header +=
-          ",T_C_median,T_C_p16,T_C_p84,P_kbar_median,P_kbar_p16,P_kbar_p84,fO2_median,fO2_p16,"
-          "fO2_p84,TP_corr,mc_ok";
+      header += tidySpreadHeader();
     }
     tidy.write(header + "\n");
 

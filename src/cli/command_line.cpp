@@ -8,7 +8,7 @@
 #include "cli/convert_command.hpp"
 #include "cli/geotherm_command.hpp"
 #include "cli/methods_command.hpp"
-#include "methods/catalogue.hpp"
+#include "methods/method_needs.hpp"
 
 namespace mantlept {
 
@@ -62,20 +62,14 @@ std::optional<MethodCombination> parsePair(const std::string& text) {
   return c;
 }
 
-bool catalogued(std::string_view label) {
-  return label.find_first_not_of(' ') != std::string_view::npos;
-}
-
 std::string checkPair(const std::string& text) {
   std::optional<MethodCombination> c = parsePair(text);
   if (!c) return "a pair is a thermometer and a barometer number, as 7,5 or 0705: \"" + text + "\"";
-  if (c->thermometer < 1 || c->thermometer > kThermometerCount ||
-      !catalogued(thermometerLabel(c->thermometer))) {
+  if (!methodInfo(MethodKind::Thermometer, c->thermometer)) {
     return "there is no thermometer " + std::to_string(c->thermometer) +
            " (mantlept methods --kind thermometer lists them)";
   }
-  if (c->barometer < 1 || c->barometer > kBarometerCount ||
-      !catalogued(barometerLabel(c->barometer))) {
+  if (!methodInfo(MethodKind::Barometer, c->barometer)) {
     return "there is no barometer " + std::to_string(c->barometer) +
            " (mantlept methods --kind barometer lists them)";
   }

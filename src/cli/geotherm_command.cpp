@@ -19,6 +19,7 @@
 #include "geotherm/summary.hpp"
 #include "tables/open_table.hpp"
 #include "tables/row_source.hpp"
+#include "tables/text_cells.hpp"
 
 namespace mantlept::cli {
 namespace {
@@ -46,11 +47,8 @@ std::string lower(std::string s) {
   return s;
 }
 
-std::string trim(const std::string& s) {
-  auto b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
+// A cell without its surrounding blanks.
+std::string trim(std::string_view s) { return std::string(tables::trim(s)); }
 
 std::string shortNumber(double v) {
   char buf[32];

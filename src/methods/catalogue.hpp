@@ -10,12 +10,6 @@ namespace mantlept {
 
 inline constexpr int kLabelSlots = 48;
 
-// Numbers that have a method: thermometers 1..47, barometers 1..43,
-// oxybarometers 1..9.
-inline constexpr int kThermometerCount = 47;
-inline constexpr int kBarometerCount = 43;
-inline constexpr int kOxybarometerCount = 9;
-
 // Label of thermometer / barometer `number`: the 16-character slot text for
 // 1..48 (blank slots included), 16 blanks for any other number.
 std::string_view thermometerLabel(int number);

@@ -91,4 +91,27 @@ void appendTidyRow(std::string& out, std::string_view sample, const RunSettings&
   out += o.iteration.converged ? "true" : "false";
 }
 
+std::string tidySpreadHeader() {
+  return ",T_C_median,T_C_p16,T_C_p84,P_kbar_median,P_kbar_p16,P_kbar_p84,fO2_median,fO2_p16,"
+         "fO2_p84,TP_corr,mc_ok";
+}
+
+void appendSpreadCells(std::string& out, const PairSpread& p, bool oxybarometer) {
+  auto cell = [&out](bool has, double value) {
+    out += ',';
+    if (has) appendShortest(out, static_cast<float>(value));
+  };
+  for (const Spread* x : {&p.T, &p.P}) {
+    cell(x->has, x->median);
+    cell(x->has, x->p16);
+    cell(x->has, x->p84);
+  }
+  const bool fO2 = oxybarometer && p.fO2.has;
+  cell(fO2, p.fO2.median);
+  cell(fO2, p.fO2.p16);
+  cell(fO2, p.fO2.p84);
+  cell(p.hasCorr, p.corr);
+  cell(true, p.okFraction);
+}
+
 }  // namespace mantlept

@@ -7,6 +7,7 @@
 
 #include "solver/engine.hpp"
 #include "solver/run_settings.hpp"
+#include "uncertainty/monte_carlo.hpp"
 
 namespace mantlept {
 
@@ -20,6 +21,13 @@ std::string_view statusName(CombinationStatus status);
 // the reported values of combination `k` and its iteration.
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
                    const CombinationOutcome& outcome);
+
+// The Monte Carlo columns that follow the header, each after a comma.
+std::string tidySpreadHeader();
+
+// Appends the Monte Carlo cells of one pair, each after a comma; the fO2
+// cells are empty without an oxybarometer.
+void appendSpreadCells(std::string& out, const PairSpread& spread, bool oxybarometer);
 
 // A text cell, quoted when it holds a comma, a double quote or a line end.
 void appendCsvCell(std::string& out, std::string_view text);

@@ -27,8 +27,6 @@ int Diagnostics::warningCount() const {
       std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.warning; }));
 }
 
-int Diagnostics::noteCount() const { return static_cast<int>(entries_.size()) - warningCount(); }
-
 void Diagnostics::print(std::ostream& err, bool quiet) const {
   for (const Entry& e : entries_) {
     if (quiet && !e.warning) continue;

@@ -17,7 +17,6 @@ class Diagnostics {
   // Times `key` was recorded (0 when never).
   long count(const std::string& key) const;
   int warningCount() const;
-  int noteCount() const;
 
   // One line per key, in the order they first arose: "mantlept: note: TEXT"
   // or "mantlept: warning: TEXT", followed by " (N times)" when counted more
