@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "cli/analysis_input.hpp"
+#include "run/analysis_input.hpp"
 #include "cli/new_file.hpp"
 #include "cli/progress.hpp"
 #include "core/output_file.hpp"

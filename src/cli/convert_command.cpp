@@ -1,6 +1,6 @@
 #include "cli/convert_command.hpp"
 
-#include "cli/analysis_input.hpp"
+#include "run/analysis_input.hpp"
 #include "cli/new_file.hpp"
 #include "core/stop_request.hpp"
 #include "tables/analysis_writer.hpp"

@@ -1,4 +1,4 @@
-#include "cli/analysis_input.hpp"
+#include "run/analysis_input.hpp"
 
 #include <cstdio>
 
