@@ -117,12 +117,12 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       commitOutput(legacyFile, "results file");
     }
     const bool drawing = options.draws > 0;
-    CalcSpec spec;
-    spec.settings = settings;
-    spec.draws = options.draws;
-    spec.seed = options.seed;
-    if (drawing) spec.sigma = chosenSigmas(options);
-    const CalcRun run(std::move(spec));
+    CalcRequest request;
+    request.settings = settings;
+    request.draws = options.draws;
+    request.seed = options.seed;
+    if (drawing) request.sigma = chosenSigmas(options);
+    const CalcRun run(std::move(request));
     TidySink tidy(out, tidyFile);
     tidy.write(run.header() + "\n");
 

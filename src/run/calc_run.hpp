@@ -18,7 +18,7 @@
 
 namespace mantlept {
 
-struct CalcSpec {
+struct CalcRequest {
   RunSettings settings;  // pairs, oxybarometer, ferric option, passes, starting point
   int draws = 0;         // Monte Carlo draws per sample (0: none)
   std::uint64_t seed = 1;
@@ -34,10 +34,10 @@ struct SampleResults {
 
 class CalcRun {
  public:
-  explicit CalcRun(CalcSpec spec);
+  explicit CalcRun(CalcRequest request);
 
-  const CalcSpec& spec() const { return spec_; }
-  int pairCount() const { return spec_.settings.evaluatedCount(); }
+  const CalcRequest& request() const { return request_; }
+  int pairCount() const { return request_.settings.evaluatedCount(); }
 
   // The tidy header line (without its line end), with the Monte Carlo
   // columns when drawing.
@@ -54,7 +54,7 @@ class CalcRun {
   void appendRows(const Association& a, const SampleResults& results, std::string& out) const;
 
  private:
-  CalcSpec spec_;
+  CalcRequest request_;
 };
 
 }  // namespace mantlept
