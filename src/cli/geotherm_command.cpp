@@ -6,14 +6,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
+#include "cli/new_file.hpp"
+#include "core/stop_request.hpp"
 #include "geotherm/diagram.hpp"
 #include "geotherm/fit.hpp"
 #include "geotherm/summary.hpp"
@@ -42,6 +43,11 @@ struct InputError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Options out of their range (exit status 2); the message is complete.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -56,10 +62,10 @@ std::string shortNumber(double v) {
   return buf;
 }
 
-// A finite number filling the whole cell.
+// A finite number in decimals filling the whole cell (not "0x384", "inf").
 std::optional<double> number(const std::string& cell) {
   std::string t = trim(cell);
-  if (t.empty()) return std::nullopt;
+  if (t.empty() || t.find_first_not_of("0123456789+-.eE") != std::string::npos) return std::nullopt;
   char* end = nullptr;
   double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return std::nullopt;
@@ -260,42 +266,76 @@ class PointsReader {
   std::map<std::string, std::size_t> columns_;
 };
 
-// Writes `text` to `path` through a temporary name in the same directory, so
-// that a failure leaves no partial file.
-void writeFile(const std::string& path, const std::string& text) {
-  std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f << text;
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      std::filesystem::remove(tmp, ec);
-      throw InputError("mantlept: " + path + ": cannot be written");
+// The stop request as the exit status it gives (0 while none came).
+int stopStatus() {
+  const int signal = stopRequested;
+  return signal != 0 ? 128 + signal : 0;
+}
+
+// Writes the table and the diagram: both complete, or neither (an old file
+// under either name stays as it was).
+void writeFiles(const GeothermOptions& o, const std::string& table, const std::string& svg) {
+  struct Output {
+    const std::string& path;
+    const std::string& text;
+    const char* what;
+    OutputFile file;
+  };
+  Output outputs[] = {{o.outTable, table, "geotherm table", {}},
+                      {o.outSvg, svg, "diagram", {}}};
+  try {
+    for (Output& out : outputs) {
+      if (out.path.empty()) continue;
+      createOutput(out.file, out.path, o.force, out.what);
+      out.file.write(out.text);
+      commitOutput(out.file, out.what);
     }
+    for (Output& out : outputs) {
+      if (out.path.empty()) continue;
+      if (!out.file.finish()) {
+        throw OutputError("mantlept: writing the " + std::string(out.what) + " \"" + out.path +
+                          "\" failed: " + std::strerror(out.file.error()));
+      }
+    }
+    if (stopRequested != 0) throw OutputError("stopped");
+    for (Output& out : outputs) {
+      if (!out.path.empty() && !out.file.publish()) {
+        throw OutputError("mantlept: the " + std::string(out.what) + " \"" + out.path +
+                          "\" cannot take the old file's place: " +
+                          std::strerror(out.file.error()));
+      }
+    }
+  } catch (...) {
+    for (Output& out : outputs) out.file.discard();
+    throw;
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    throw InputError("mantlept: " + path + ": cannot be written");
-  }
+}
+
+// The options the command cannot run with. Throws UsageError.
+void checkOptions(const GeothermOptions& o) {
+  auto finiteAbove0 = [](const std::optional<double>& v) {
+    return !v || (std::isfinite(*v) && *v > 0.0);
+  };
+  if (o.format != "text" && o.format != "json")
+    throw UsageError("mantlept: --format is text or json, not '" + o.format + "'");
+  if (o.q0 && !(*o.q0 >= geotherm::kMinHeatFlow && *o.q0 <= geotherm::kMaxHeatFlow))
+    throw UsageError("mantlept: --q0 lies outside 25-120 mW/m²");
+  if (!finiteAbove0(o.sigmaT_C)) throw UsageError("mantlept: --sigma-T is not a number above 0");
+  if (!finiteAbove0(o.sigmaP)) throw UsageError("mantlept: --sigma-P is not a number above 0");
+  if (o.points.empty() && !o.q0) throw UsageError("mantlept: give a points table or --q0");
 }
 
 }  // namespace
 
 int runGeotherm(const GeothermOptions& o, std::ostream& out, std::ostream& err) {
   try {
-    if (o.format != "text" && o.format != "json")
-      throw InputError("mantlept: --format is text or json, not '" + o.format + "'");
-    if (o.q0 && !(*o.q0 >= geotherm::kMinHeatFlow && *o.q0 <= geotherm::kMaxHeatFlow))
-      throw InputError("mantlept: --q0 lies outside 25-120 mW/m²");
-    if (o.sigmaT_C && !(*o.sigmaT_C > 0.0)) throw InputError("mantlept: --sigma-T is not above 0");
-    if (o.sigmaP && !(*o.sigmaP > 0.0)) throw InputError("mantlept: --sigma-P is not above 0");
-    if (o.points.empty() && !o.q0) throw InputError("mantlept: give a points table or --q0");
-
+    checkOptions(o);
     PointsRead read;
     if (!o.points.empty()) read = PointsReader(o, err).read();
+    if (int status = stopStatus()) {
+      err << "mantlept: stopped; no file is written\n";
+      return status;
+    }
     const auto& pts = read.points;
     if (!o.q0 && pts.size() < 2)
       throw InputError("mantlept: " + o.points + ": fewer than 2 usable points (" +
@@ -318,15 +358,35 @@ int runGeotherm(const GeothermOptions& o, std::ostream& out, std::ostream& err) 
         o.format == "json" ? geotherm::SummaryFormat::Json : geotherm::SummaryFormat::Text);
     if (!o.outTable.empty()) geotherm::writeGeothermTable(table, s);
     if (!o.outSvg.empty()) geotherm::writeDiagram(svg, s, pts, !o.q0);
-    if (!o.outTable.empty()) writeFile(o.outTable, table.str());
-    if (!o.outSvg.empty()) writeFile(o.outSvg, svg.str());
+    if (int status = stopStatus()) {
+      err << "mantlept: stopped; no file is written\n";
+      return status;
+    }
+    writeFiles(o, table.str(), svg.str());
     out << summary.str();
     if (fit.at_edge && !o.quiet)
       err << "mantlept: warning: the best heat flow lies on the edge of 25-120 mW/m²\n";
     return 0;
+  } catch (const UsageError& e) {
+    err << e.what() << '\n';
+    return 2;
+  } catch (const OutputError& e) {
+    if (int status = stopStatus()) {
+      err << "mantlept: stopped; no file is written\n";
+      return status;
+    }
+    err << e.what() << '\n';
   } catch (const InputError& e) {
+    if (int status = stopStatus()) {
+      err << "mantlept: stopped; no file is written\n";
+      return status;
+    }
     err << e.what() << '\n';
   } catch (const tables::TableError& e) {
+    if (int status = stopStatus()) {
+      err << "mantlept: stopped; no file is written\n";
+      return status;
+    }
     err << e.what() << '\n';
   }
   return 1;
