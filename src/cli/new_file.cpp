@@ -34,6 +34,10 @@ void closeOutput(OutputFile& file, const char* what) {
 bool sameFile(const std::string& a, const std::string& b) {
   namespace fs = std::filesystem;
   if (fs::path(a).lexically_normal() == fs::path(b).lexically_normal()) return true;
+  // Files not made yet: the same place once the folders' links are followed.
+  std::error_code ea, eb;
+  fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
+  if (!ea && !eb && ca == cb) return true;
   struct stat x {}, y {};
   return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
          x.st_ino == y.st_ino;

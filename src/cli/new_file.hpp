@@ -26,8 +26,9 @@ void commitOutput(OutputFile& file, const char* what);
 // Closes `file` when open. Throws OutputError.
 void closeOutput(OutputFile& file, const char* what);
 
-// True when the two names lead to one file: the same name, or the same
-// device and inode (a link, another spelling of the path).
+// True when the two names lead to one file: the same name, the same path
+// once links and "." and ".." are resolved, or the same device and inode (a
+// hard link).
 bool sameFile(const std::string& a, const std::string& b);
 
 }  // namespace mantlept

@@ -137,7 +137,9 @@ TEST(HostileOptions, OutputsThatWouldOverwriteAnInputAreRefused) {
       {"calc", "a.txt", "-p", "7,5", "-o", "./sub/../a.txt", "--force"},
       {"calc", "a.txt", "-p", "7,5", "-o", "link.txt", "--force"},  // a hard link to a.txt
       {"calc", "a.txt", "-p", "7,5", "--legacy", "link.txt", "--force"},
+      {"calc", "a.txt", "-p", "7,5", "-o", "sym.txt", "--force"},  // a symbolic link to a.txt
       {"calc", "a.txt", "-p", "7,5", "-o", "t.csv", "--legacy", "t.csv", "--force"},
+      {"calc", "a.txt", "-p", "7,5", "-o", "t.csv", "--legacy", "sub/../t.csv"},
       {"calc", "a.txt", "-p", "7,5", "--mc", "3", "--sigma", "s.csv", "-o", "s.csv", "--force"},
       {"convert", "p.csv", "-o", "p.csv", "--force"},
       {"geotherm", "p.csv", "-o", "p.csv", "--force"},
@@ -152,6 +154,7 @@ TEST(HostileOptions, OutputsThatWouldOverwriteAnInputAreRefused) {
     options.prepare = [](const fs::path& dir) {
       fs::create_directory(dir / "sub");
       fs::create_hard_link(dir / "a.txt", dir / "link.txt");
+      fs::create_symlink("a.txt", dir / "sym.txt");
     };
     ChildRun child(options);
     ProgramRun run = child.finish();
