@@ -184,6 +184,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads),
                                                  produce, work, consume);
     progress.finish();
+    // A read cut short by a signal ends the input early: the stop, not the end.
+    if (stopSignal == 0) stopSignal = static_cast<int>(stopRequested);
     if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);
     input->report(err, options.quiet);
     closeOutput(tidyFile, "output file");

@@ -37,7 +37,8 @@ std::string shortNumber(double v) {
 // A finite number filling the whole cell.
 std::optional<double> number(const std::string& cell) {
   std::string t = trim(cell);
-  if (t.empty()) return std::nullopt;
+  // Decimals only: strtod would also take "0x384", "inf" and "nan".
+  if (t.empty() || t.find_first_not_of("0123456789+-.eE") != std::string::npos) return std::nullopt;
   char* end = nullptr;
   double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return std::nullopt;
