@@ -74,6 +74,7 @@ struct Pending {
   Association association;
   RunState before;  // the store as the association found it
   std::vector<CombinationOutcome> outcomes;
+  std::vector<FlagSet> flags;
   std::string legacyRow;
 };
 
@@ -127,6 +128,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
 
     NullTerminal quiet;
     RunState s;
+    RunState prepared;  // the store as prepared for the sample, for its flags
     s.startT = settings.startT;
     s.startP = settings.startP;
     CombinationResults results{};
@@ -148,9 +150,16 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       p.index = count++;
       if (drawing) p.before = s;
       prepareAssociation(s, p.association, ferric, quiet);
+      if (options.flags) prepared = s;
       p.outcomes.clear();
+      p.flags.assign(static_cast<std::size_t>(pairs), 0);
       for (int k = 0; k < pairs; ++k) {
         p.outcomes.push_back(evaluateCombination(s, settings, k, results, quiet));
+        if (options.flags) {
+          p.flags[static_cast<std::size_t>(k)] =
+              rowFlags(p.association, prepared, settings.combinations[static_cast<std::size_t>(k)],
+                       p.outcomes.back(), settings.oxybarometerNumber, options.totals);
+        }
       }
       // The estimates run for every association, as in the dialogue, so that
       // the values they keep for the next one are the same.
@@ -175,7 +184,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       rows.clear();
       for (int k = 0; k < pairs; ++k) {
         appendTidyRow(rows, p.association.sample, settings, k,
-                      p.outcomes[static_cast<std::size_t>(k)]);
+                      p.outcomes[static_cast<std::size_t>(k)],
+                      p.flags[static_cast<std::size_t>(k)]);
         if (drawing) {
           appendSpreadCells(rows, spreads[static_cast<std::size_t>(k)],
                             settings.oxybarometerNumber != 0);

@@ -18,6 +18,7 @@ struct GeothermOptions {
   std::string format = "text";
   std::string outTable, outSvg;
   bool quiet = false;
+  bool dropFlagged = false;  // leave out calc rows that carry any flag
 };
 
 // Exit status: 0, or 1 after a message on `err` (and no file written).

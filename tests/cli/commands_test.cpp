@@ -140,10 +140,11 @@ TEST(MonteCarlo, ThreadsDoNotChangeTheBytesAndZeroSigmaGivesThePlainValues) {
   std::vector<std::string> c;
   std::stringstream cells(rows[1]);
   for (std::string x; std::getline(cells, x, ',');) c.push_back(x);
-  ASSERT_EQ(c.size(), 23u) << rows[1];
-  for (int k : {12, 13, 14}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[5]);  // T
-  for (int k : {15, 16, 17}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[6]);  // P
-  EXPECT_EQ(c[22], "1");
+  // The twelve tidy cells, flags, then the eleven Monte Carlo cells.
+  ASSERT_EQ(c.size(), 24u) << rows[1];
+  for (int k : {13, 14, 15}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[5]);  // T
+  for (int k : {16, 17, 18}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[6]);  // P
+  EXPECT_EQ(c[23], "1");
 }
 
 TEST(MonteCarlo, BadDrawCountsAndSigmaFiles) {
