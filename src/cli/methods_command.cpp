@@ -47,8 +47,8 @@ void writeCsvRow(std::ostream& out, const MethodInfo& m) {
   appendCsvCell(row, m.note);
   // The calibration range: empty cells where its paper states none.
   const CalibrationRange* range = calibrationRange(m.kind, m.number);
-  for (const std::optional<Bounds>* b : {range ? &range->T_C : nullptr,
-                                         range ? &range->P_kbar : nullptr}) {
+  for (const std::optional<Bounds>* b :
+       {range ? &range->T_C : nullptr, range ? &range->P_kbar : nullptr}) {
     row += ',';
     if (b && *b) appendShortest(row, (*b)->low);
     row += ',';
@@ -85,8 +85,9 @@ void writeInFull(std::ostream& out, const MethodInfo& m) {
 
 int runMethods(const MethodsOptions& o, std::ostream& out, std::ostream& err) {
   const bool csv = o.format == "csv";
-  if (csv) out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-                  "range_source\n";
+  if (csv)
+    out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
+           "range_source\n";
   bool found = false;
   for (MethodKind kind : chosenKinds(o.kind)) {
     if (o.number) {

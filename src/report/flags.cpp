@@ -12,8 +12,8 @@ namespace mantlept {
 namespace {
 
 constexpr std::array<const char*, kFlagCount> kCodes = {
-    "total-Opx", "total-Cpx", "total-Ol",  "total-Gt",  "opx-al-low", "cpx-cacrts-low",
-    "cpx-cr-high", "t-range", "p-range", "fo2-range", "na-test"};
+    "total-Opx",   "total-Cpx", "total-Ol", "total-Gt",  "opx-al-low", "cpx-cacrts-low",
+    "cpx-cr-high", "t-range",   "p-range",  "fo2-range", "na-test"};
 
 // The orthopyroxene Al barometers: below 0.37 wt% Al2O3 the analytical error
 // dominates their pressure (Wu and Zhao 2011).
@@ -42,9 +42,7 @@ bool contains(const std::array<int, 11>& list, int number) {
   return false;
 }
 
-bool outside(const std::optional<Bounds>& bounds, Real x) {
-  return bounds && !bounds->contains(x);
-}
+bool outside(const std::optional<Bounds>& bounds, Real x) { return bounds && !bounds->contains(x); }
 
 const std::optional<Bounds>& temperatureBounds(const CalibrationRange* r) {
   static const std::optional<Bounds> none;

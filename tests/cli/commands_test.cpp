@@ -128,8 +128,8 @@ std::vector<std::string> flagCells(const std::string& out) {
   std::vector<std::string> header;
   std::stringstream h(rows[0]);
   for (std::string x; std::getline(h, x, ',');) header.push_back(x);
-  const auto at = static_cast<std::size_t>(
-      std::find(header.begin(), header.end(), "flags") - header.begin());
+  const auto at =
+      static_cast<std::size_t>(std::find(header.begin(), header.end(), "flags") - header.begin());
   for (std::size_t i = 1; i < rows.size(); ++i) {
     std::vector<std::string> c;
     std::stringstream r(rows[i]);
@@ -162,7 +162,8 @@ TEST(Flags, TotalsWindowFromTheCommandLine) {
     EXPECT_EQ(flagCells(run.out), c.expected) << run.out;
   }
   for (std::string bad : {"102,98", "98", "98,x", "off,1", "nan,102"}) {
-    ProgramRun run = runCommand({"calc", "w.csv", "-p", "7,5", "--totals", bad}, {{"w.csv", kWide}});
+    ProgramRun run =
+        runCommand({"calc", "w.csv", "-p", "7,5", "--totals", bad}, {{"w.csv", kWide}});
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_EQ(run.out, "") << bad;
   }
@@ -172,8 +173,8 @@ TEST(Flags, EveryPairFlaggedFromItsOwnSample) {
   // The rows of 7,5 carry the same flags whatever pairs run before them.
   const std::string table = readAll(std::string(MANTLEPT_SOURCE_DIR) + "/examples/xenoliths.csv");
   ProgramRun alone = runCommand({"calc", "x.csv", "-p", "7,5", "-x", "1"}, {{"x.csv", table}});
-  ProgramRun after = runCommand({"calc", "x.csv", "-p", "24,5", "-p", "38,30", "-p", "7,5", "-x", "1"},
-                                {{"x.csv", table}});
+  ProgramRun after = runCommand(
+      {"calc", "x.csv", "-p", "24,5", "-p", "38,30", "-p", "7,5", "-x", "1"}, {{"x.csv", table}});
   ASSERT_EQ(alone.status, 0) << alone.err;
   ASSERT_EQ(after.status, 0) << after.err;
   std::vector<std::string> a = flagCells(alone.out), b = flagCells(after.out);
@@ -185,8 +186,8 @@ TEST(Flags, EveryPairFlaggedFromItsOwnSample) {
   }
   EXPECT_TRUE(any) << "the example table should hold a two-pyroxene row that fails the Na test";
   // The flags are the only difference the internal switch makes.
-  ProgramRun off = runCommand({"calc", "x.csv", "-p", "7,5", "-x", "1", "--no-flags"},
-                              {{"x.csv", table}});
+  ProgramRun off =
+      runCommand({"calc", "x.csv", "-p", "7,5", "-x", "1", "--no-flags"}, {{"x.csv", table}});
   ASSERT_EQ(off.status, 0) << off.err;
   for (const std::string& f : flagCells(off.out)) EXPECT_EQ(f, "");
   std::vector<std::string> withFlags = lines(alone.out), without = lines(off.out);
@@ -219,8 +220,9 @@ TEST(Methods, CalibrationRangesWithTheirSources) {
   }
   ProgramRun csv = runCommand({"methods", "--format", "csv"}, {});
   std::vector<std::string> rows = lines(csv.out);
-  EXPECT_EQ(rows[0], "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-                     "range_source");
+  EXPECT_EQ(rows[0],
+            "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
+            "range_source");
   int stated = 0;  // rows with a source in their last cell
   for (std::size_t i = 1; i < rows.size(); ++i) stated += rows[i].back() != ',';
   EXPECT_EQ(stated, 11);  // the eleven methods whose papers state a range

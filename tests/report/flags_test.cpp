@@ -109,15 +109,29 @@ TEST(Flags, EachCodeOnBothSidesOfItsLimit) {
        ""},
       // Al in orthopyroxene below 0.37 wt% for the Opx Al barometers only.
       {"Al2O3 0.369, barometer 5", 1, 5, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Opx].Al2O3 = 0.369f; a.ox[Opx].MgO = 49.631f; },
+       [](Association& a, RunState&) {
+         a.ox[Opx].Al2O3 = 0.369f;
+         a.ox[Opx].MgO = 49.631f;
+       },
        "opx-al-low"},
       {"Al2O3 0.37, barometer 29", 1, 29, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Opx].Al2O3 = 0.37f; a.ox[Opx].MgO = 49.63f; }, ""},
+       [](Association& a, RunState&) {
+         a.ox[Opx].Al2O3 = 0.37f;
+         a.ox[Opx].MgO = 49.63f;
+       },
+       ""},
       {"Al2O3 0.1, barometer 2", 1, 2, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Opx].Al2O3 = 0.1f; a.ox[Opx].MgO = 49.9f; },
+       [](Association& a, RunState&) {
+         a.ox[Opx].Al2O3 = 0.1f;
+         a.ox[Opx].MgO = 49.9f;
+       },
        "opx-al-low"},
       {"Al2O3 0.1, barometer 6", 1, 6, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Opx].Al2O3 = 0.1f; a.ox[Opx].MgO = 49.9f; }, ""},
+       [](Association& a, RunState&) {
+         a.ox[Opx].Al2O3 = 0.1f;
+         a.ox[Opx].MgO = 49.9f;
+       },
+       ""},
       // a_CaCrTs = 0.006 - 0.81 x 0.1 x (Na + K): 0.002922 and 0.003084.
       {"a_CaCrTs 0.002922", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
        [](Association&, RunState& s) {
@@ -141,15 +155,29 @@ TEST(Flags, EachCodeOnBothSidesOfItsLimit) {
        [](Association&, RunState& s) { s.cat[Cpx].Cr = 0.001f; }, ""},
       // Cr2O3 of the clinopyroxene at least 5 wt%.
       {"Cr2O3 5.0, thermometer 38", 38, 1, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Cpx].Cr2O3 = 5.0f; a.ox[Cpx].MgO = 45.0f; },
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 5.0f;
+         a.ox[Cpx].MgO = 45.0f;
+       },
        "cpx-cr-high"},
       {"Cr2O3 4.99, barometer 30", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Cpx].Cr2O3 = 4.99f; a.ox[Cpx].MgO = 45.01f; }, ""},
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 4.99f;
+         a.ox[Cpx].MgO = 45.01f;
+       },
+       ""},
       {"Cr2O3 5.0, barometer 30", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Cpx].Cr2O3 = 5.0f; a.ox[Cpx].MgO = 45.0f; },
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 5.0f;
+         a.ox[Cpx].MgO = 45.0f;
+       },
        "cpx-cr-high"},
       {"Cr2O3 6, thermometer 37", 37, 1, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association& a, RunState&) { a.ox[Cpx].Cr2O3 = 6.0f; a.ox[Cpx].MgO = 44.0f; }, ""},
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 6.0f;
+         a.ox[Cpx].MgO = 44.0f;
+       },
+       ""},
       // Temperature ranges: the thermometer's, and the barometer's where stated.
       {"T 874.9, thermometer 2", 2, 1, 0, 874.9f, 30.0f, 0.0f, none, "t-range"},
       {"T 875, thermometer 2", 2, 1, 0, 875.0f, 30.0f, 0.0f, none, ""},
@@ -189,9 +217,8 @@ TEST(Flags, EachCodeOnBothSidesOfItsLimit) {
     Association a = baseAssociation();
     RunState s = baseStore();
     c.change(a, s);
-    const FlagSet flags =
-        rowFlags(a, s, pair(c.thermometer, c.barometer), outcome(c.T, c.P, c.fO2),
-                 c.oxybarometer, TotalsWindow{});
+    const FlagSet flags = rowFlags(a, s, pair(c.thermometer, c.barometer), outcome(c.T, c.P, c.fO2),
+                                   c.oxybarometer, TotalsWindow{});
     EXPECT_EQ(codes(flags), c.expected) << c.what;
   }
 }
@@ -252,7 +279,7 @@ TEST(Flags, OnlyRowsWithATemperature) {
 
 TEST(Flags, TotalsWindowCanBeMovedOrDropped) {
   Association a = baseAssociation();
-  a.ox[Ol].SiO2 = 50.6f;  // Ol totals 100.6
+  a.ox[Ol].SiO2 = 50.6f;   // Ol totals 100.6
   a.ox[Gar].SiO2 = 46.0f;  // Gt totals 96
   EXPECT_EQ(codes(totalFlags(a, TotalsWindow{})), "total-Gt");
   EXPECT_EQ(codes(totalFlags(a, TotalsWindow{true, 99.5, 100.5})), "total-Ol;total-Gt");
