@@ -121,6 +121,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     request.settings = settings;
     request.draws = options.draws;
     request.seed = options.seed;
+    request.totals = options.totals;
+    request.flags = options.flags;
     if (drawing) request.sigma = chosenSigmas(options);
     const CalcRun run(std::move(request));
     TidySink tidy(out, tidyFile);

@@ -130,7 +130,41 @@ std::string checkStart(const std::string& text) {
   return "";
 }
 
-void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start) {
+// "LO,HI" (wt%, LO below HI) or "off".
+std::string checkTotals(const std::string& text) {
+  if (text == "off") return "";
+  const std::string usage = "--totals takes LO,HI (wt%, as 98,102) or off: \"" + text + "\"";
+  std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return usage;
+  try {
+    std::size_t used = 0;
+    std::string lo = text.substr(0, comma), hi = text.substr(comma + 1);
+    double l = std::stod(lo, &used);
+    if (used != lo.size()) return usage;
+    double h = std::stod(hi, &used);
+    if (used != hi.size()) return usage;
+    if (!std::isfinite(l) || !std::isfinite(h)) return usage;
+    if (!(l < h)) return "--totals: LO must be below HI: \"" + text + "\"";
+  } catch (const std::exception&) {
+    return usage;
+  }
+  return "";
+}
+
+TotalsWindow parseTotals(const std::string& text) {
+  TotalsWindow w;
+  if (text == "off") {
+    w.on = false;
+    return w;
+  }
+  std::size_t comma = text.find(',');
+  w.low = std::stod(text.substr(0, comma));
+  w.high = std::stod(text.substr(comma + 1));
+  return w;
+}
+
+void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start,
+             std::string& totals) {
   CLI::App* calc = app.add_subcommand(
       "calc", "T, P (and fO2) of every sample of an analysis file or table, as tidy rows");
   calc->footer(
@@ -172,6 +206,11 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
       ->excludes(sigma);
   calc->add_option("--threads", o.threads, "threads for the draws (default: every core)")
       ->check(CLI::Range(1, 1024));
+  calc->add_option("--totals", totals,
+                   "oxide-total window of the total-* flags, LO,HI wt% (98,102) or off")
+      ->check(CLI::Validator(checkTotals, "LO,HI|off"));
+  // Rows without any flag computed: only for timing what the flags cost.
+  calc->add_flag("--no-flags{false}", o.flags, "")->group("");
 }
 
 void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
@@ -181,7 +220,8 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
       "Example:\n"
       "  mantlept calc xenoliths.csv -p 7,5 -o pt.csv\n"
       "  mantlept geotherm pt.csv --pair 7,5 --svg pt.svg -o geotherm.csv\n"
-      "POINTS is the tidy output of calc (only its ok rows are used) or any table\n"
+      "POINTS is the tidy output of calc (only its ok rows are used; with\n"
+      "--drop-flagged only those without flags) or any table\n"
       "with a temperature column (T_C, T, Temp, Temperature in deg C, or T_K) and\n"
       "a pressure column (P_kbar, P_GPa, or P with --p-unit), optionally sigma_T,\n"
       "sigma_P (unit of P), corr_TP and sample. Points without errors get\n"
@@ -203,6 +243,7 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_flag("--force", o.force, "replace existing output files");
   g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+  g->add_flag("--drop-flagged", o.dropFlagged, "leave out calc rows with any flag");
 }
 
 void addConvert(CLI::App& app, ConvertOptions& o) {
@@ -273,7 +314,7 @@ std::string sharedFile(const std::vector<NamedFile>& outputs, const std::vector<
 }
 
 int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>& pairs,
-               const std::string& start, ConvertOptions& convert, MethodsOptions& methods,
+               const std::string& start, const std::string& totals, ConvertOptions& convert, MethodsOptions& methods,
                cli::GeothermOptions& geotherm, std::ostream& out, std::ostream& err) {
   auto usage = [&](const char* command, const std::string& message) {
     if (message.empty()) return false;
@@ -295,6 +336,7 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
       calc.startT = *plainNumber<Real>(std::string_view(start).substr(0, comma));
       calc.startP = *plainNumber<Real>(std::string_view(start).substr(comma + 1));
     }
+    if (!totals.empty()) calc.totals = parseTotals(totals);
     if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma || calc.threads != 0)) {
       err << "mantlept calc: --sigma, --rel-sigma and --threads go with --mc N\n";
       return 2;
@@ -335,7 +377,8 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
   CalcOptions calc;
   std::vector<std::string> pairs;
   std::string start;
-  addCalc(app, calc, pairs, start);
+  std::string totals;
+  addCalc(app, calc, pairs, start, totals);
   ConvertOptions convert;
   addConvert(app, convert);
   MethodsOptions methods;
@@ -355,7 +398,7 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     int code = app.exit(e, out, err);
     return code == 0 ? 0 : 2;
   }
-  return runCommand(app, calc, pairs, start, convert, methods, geotherm, out, err);
+  return runCommand(app, calc, pairs, start, totals, convert, methods, geotherm, out, err);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ void writeFiles(const GeothermOptions& o, const std::string& table, const std::s
 
 geotherm::GeothermRequest request(const GeothermOptions& o) {
   geotherm::GeothermRequest r;
-  r.points = {o.points, o.sheet, o.pair, o.pUnit, o.sigmaT_C, o.sigmaP, o.quiet};
+  r.points = {o.points, o.sheet, o.pair, o.pUnit, o.sigmaT_C, o.sigmaP, o.quiet, o.dropFlagged};
   r.q0 = o.q0;
   r.format = o.format == "json" ? geotherm::SummaryFormat::Json : geotherm::SummaryFormat::Text;
   r.table = !o.outTable.empty();

@@ -19,6 +19,7 @@ struct GeothermOptions {
   std::string outTable, outSvg;
   bool force = false;  // replace existing output files
   bool quiet = false;
+  bool dropFlagged = false;  // leave out calc rows that carry any flag
 };
 
 // Exit status: 0; 1 after a message on `err` (and no file written); 2 for

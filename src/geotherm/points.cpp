@@ -138,6 +138,7 @@ class PointsReader {
     };
     PointsRead out;
     bool any = false;
+    int flagged = 0;
     const bool mc = has("t_c_p16") && has("t_c_p84") && has("p_kbar_p16") && has("p_kbar_p84");
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const auto& r = rows[i];
@@ -150,6 +151,14 @@ class PointsReader {
         if (status == "capped" && !o_.quiet)
           err_ << "mantlept: " << o_.path << ", row " << rowNo << ": capped result left out\n";
         continue;
+      }
+      // Rows with a published warning (calc's flags column, when present).
+      if (!cell(r, "flags").empty()) {
+        ++flagged;
+        if (o_.dropFlagged) {
+          ++out.excluded;
+          continue;
+        }
       }
       Point p;
       p.sample = cell(r, "sample");
@@ -173,6 +182,11 @@ class PointsReader {
     if (!any)
       throw PointsError("mantlept: " + o_.path + ": no results for the pair " + o_.pair +
                         "; pairs present: " + present);
+    if (flagged > 0 && !o_.quiet) {
+      err_ << "mantlept: " << o_.path << ": " << flagged << " flagged ok row"
+           << (flagged == 1 ? "" : "s")
+           << (o_.dropFlagged ? " left out\n" : " used (--drop-flagged leaves them out)\n");
+    }
     return out;
   }
 
