@@ -87,8 +87,8 @@ std::optional<Number> plainNumber(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty() || text.front() == '+') return std::nullopt;
   Number value = 0;
-  auto r = std::from_chars(text.data(), text.data() + text.size(), value,
-                           std::chars_format::general);
+  auto r =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(value)) {
     return std::nullopt;
   }
@@ -126,7 +126,8 @@ std::string checkStart(const std::string& text) {
   if (!t || !p) {
     return "--start takes two numbers T,P (deg C, kbar), as 1000,10: \"" + text + "\"";
   }
-  if (static_cast<double>(*t) < kAbsoluteZero_C) return "the starting T lies below absolute zero: \"" + text + "\"";
+  if (static_cast<double>(*t) < kAbsoluteZero_C)
+    return "the starting T lies below absolute zero: \"" + text + "\"";
   return "";
 }
 
@@ -293,7 +294,8 @@ struct NamedFile {
   const char* option;
   const std::string* path;
 };
-std::string sharedFile(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
+std::string sharedFile(const std::vector<NamedFile>& outputs,
+                       const std::vector<NamedFile>& inputs) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const std::string& o = *outputs[i].path;
     if (o.empty()) continue;
@@ -325,9 +327,9 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
     const CLI::App& c = *app.get_subcommand("calc");
     if (usage("calc", emptyOutputName(c, {"--output", "--legacy", "--sigma"},
                                       {&calc.output, &calc.legacy, &calc.sigmaFile})) ||
-        usage("calc", sharedFile({{"-o", &calc.output}, {"--legacy", &calc.legacy}},
-                                 {{"analysis file", &calc.analyses},
-                                  {"--sigma file", &calc.sigmaFile}}))) {
+        usage("calc",
+              sharedFile({{"-o", &calc.output}, {"--legacy", &calc.legacy}},
+                         {{"analysis file", &calc.analyses}, {"--sigma file", &calc.sigmaFile}}))) {
       return 2;
     }
     for (const std::string& p : pairs) calc.pairs.push_back(*parsePair(p));

@@ -46,8 +46,7 @@ void writeFiles(const GeothermOptions& o, const std::string& table, const std::s
     const char* what;
     OutputFile file;
   };
-  Output outputs[] = {{o.outTable, table, "geotherm table", {}},
-                      {o.outSvg, svg, "diagram", {}}};
+  Output outputs[] = {{o.outTable, table, "geotherm table", {}}, {o.outSvg, svg, "diagram", {}}};
   try {
     for (Output& out : outputs) {
       if (out.path.empty()) continue;
@@ -65,9 +64,9 @@ void writeFiles(const GeothermOptions& o, const std::string& table, const std::s
     if (stopRequested != 0) throw OutputError("stopped");
     for (Output& out : outputs) {
       if (!out.path.empty() && !out.file.publish()) {
-        throw OutputError("mantlept: the " + std::string(out.what) + " \"" + out.path +
-                          "\" cannot take the old file's place: " +
-                          std::strerror(out.file.error()));
+        throw OutputError(
+            "mantlept: the " + std::string(out.what) + " \"" + out.path +
+            "\" cannot take the old file's place: " + std::strerror(out.file.error()));
       }
     }
   } catch (...) {

@@ -10,11 +10,19 @@ namespace mantlept {
 
 void createOutput(OutputFile& file, const std::string& path, bool force, const char* what) {
   struct stat info {};
-  const bool isFolder = ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  const bool exists = ::stat(path.c_str(), &info) == 0;
+  const bool isFolder = exists && S_ISDIR(info.st_mode);
   if (!isFolder && (force ? file.replace(path) : file.create(path))) return;
-  std::string reason = isFolder || errno == EISDIR ? "it is a directory"
-                       : errno == EEXIST ? "it exists already (--force replaces it)"
-                                         : std::strerror(errno);
+  std::string reason;
+  if (isFolder || errno == EISDIR) {
+    reason = "it is a directory";
+  } else if (errno == EEXIST) {
+    reason = exists && !S_ISREG(info.st_mode)
+                 ? "it exists already, and is no regular file (--force writes into it)"
+                 : "it exists already (--force replaces it)";
+  } else {
+    reason = std::strerror(errno);
+  }
   throw OutputError("mantlept: the " + std::string(what) + " \"" + path +
                     "\" cannot be created: " + reason);
 }
@@ -38,7 +46,8 @@ bool sameFile(const std::string& a, const std::string& b) {
   std::error_code ea, eb;
   fs::path ca = fs::weakly_canonical(a, ea), cb = fs::weakly_canonical(b, eb);
   if (!ea && !eb && ca == cb) return true;
-  struct stat x {}, y {};
+  struct stat x {
+  }, y{};
   return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
          x.st_ino == y.st_ino;
 }

@@ -59,9 +59,9 @@ class OutputFile {
 
   int fd_ = -1;
   Kind kind_ = Kind::None;
-  std::string path_;      // the name the user gave
-  std::string written_;   // the name the bytes go to (temporary when replacing)
-  std::string target_;    // the file a replacement takes the place of
+  std::string path_;     // the name the user gave
+  std::string written_;  // the name the bytes go to (temporary when replacing)
+  std::string target_;   // the file a replacement takes the place of
   std::string pending_;
   long long committed_ = 0;
   bool failed_ = false;

@@ -170,10 +170,14 @@ TEST(HostileOptions, OutputsThatWouldOverwriteAnInputAreRefused) {
 TEST(HostileOutput, StandardOutputThatCannotBeWrittenIsAnError) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const std::vector<std::vector<std::string>> cases = {
-      {"calc", "a.txt", "-p", "7,5"}, {"calc", "a.txt", "-p", "7,5", "--mc", "3"},
-      {"convert", "p.csv"},           {"methods"},
-      {"geotherm", "--q0", "60"},     {"--help"},
-      {"calc", "--help"},             {"--version"},
+      {"calc", "a.txt", "-p", "7,5"},
+      {"calc", "a.txt", "-p", "7,5", "--mc", "3"},
+      {"convert", "p.csv"},
+      {"methods"},
+      {"geotherm", "--q0", "60"},
+      {"--help"},
+      {"calc", "--help"},
+      {"--version"},
   };
   const std::string table =
       "Sample,SiO2_Opx,Al2O3_Opx,FeOt_Opx,MgO_Opx,CaO_Opx\nA,57.5,0.8,4.9,34.6,0.95\n";
@@ -206,7 +210,8 @@ TEST(HostileOutput, ForcedReplacementHappensOnlyWhenTheNewFileIsComplete) {
   const std::vector<Case> cases = {
       {{"calc", "a.txt", "-p", "7,5", "-o", "t.csv", "--legacy", "l.csv", "--force"}, bad, -1},
       {{"calc", "a.txt", "-p", "7,5", "-o", "t.csv", "--legacy", "l.csv", "--force"},
-       manySamples(200), 3000},
+       manySamples(200),
+       3000},
       {{"convert", "a.txt", "-o", "t.csv", "--force"}, "Sample,SiO2_Opx\nA,57x\n", -1},
       // the table's name is free, the diagram's is a folder: neither is written
       {{"geotherm", "p.csv", "-o", "new.csv", "--svg", "sub", "--force"}, kAnalysis, -1},
@@ -216,8 +221,8 @@ TEST(HostileOutput, ForcedReplacementHappensOnlyWhenTheNewFileIsComplete) {
     ChildOptions options;
     options.args = c.args;
     options.fileSizeLimit = c.fileSizeLimit;
-    options.files = {{"a.txt", c.input}, {"p.csv", kPoints}, {"t.csv", "keep t"},
-                     {"l.csv", "keep l"}};
+    options.files = {
+        {"a.txt", c.input}, {"p.csv", kPoints}, {"t.csv", "keep t"}, {"l.csv", "keep l"}};
     options.prepare = [](const fs::path& dir) { fs::create_directory(dir / "sub"); };
     ChildRun child(options);
     ProgramRun run = child.finish();
@@ -283,15 +288,14 @@ TEST(HostileSignals, EveryStopSignalEndsAMonteCarloRun) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     ChildOptions options;
     options.files = {{"a.txt", manySamples(40)}, {"t.csv", "keep t"}};
-    options.args = {"calc", "a.txt", "-p", "7,5", "--mc", "1000000", "--threads", "2",
-                    "-o",   "t.csv", "--force"};
+    options.args = {"calc",      "a.txt", "-p", "7,5",   "--mc",   "1000000",
+                    "--threads", "2",     "-o", "t.csv", "--force"};
     ChildRun child(options);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     auto sent = std::chrono::steady_clock::now();
     child.sendSignal(signal);
     ProgramRun run = finishWithin(child, 15);
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
     EXPECT_EQ(run.status, 128 + signal) << run.err;
     EXPECT_LT(seconds, 5.0) << "signal " << signal;
     EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
