@@ -219,7 +219,7 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
   }
   out << "<text transform=\"translate(24 " << n1((kTop + kBottom) / 2)
       << ") rotate(-90)\" text-anchor=\"middle\">Depth (km)</text>\n"
-      << "<text x=\"" << n1(kRight + 5) << "\" y=\"" << n1(kTop - 7)
+      << "<text x=\"" << n1(kRight + 5) << "\" y=\"" << n1(kTop - 22)
       << "\" font-size=\"9\">grains</text>\n";
 
   // The Moho, the graphite-diamond crossing and the LAB.
