@@ -10,7 +10,6 @@
 #include "geotherm/run.hpp"
 #include "grains/population.hpp"
 #include "run/analysis_input.hpp"
-#include "tables/row_source.hpp"
 
 namespace mantlept::cli {
 namespace {
@@ -65,7 +64,10 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.output.empty()) createOutput(grainFile, o.output, o.force, "grain file");
     if (!o.sections.empty()) createOutput(sectionFile, o.sections, o.force, "sections file");
     if (!o.svg.empty()) createOutput(svgFile, o.svg, o.force, "diagram file");
-    if (grainFile.isOpen()) grainFile.write(grains::grainHeader());
+    if (grainFile.isOpen()) {
+      grainFile.write(grains::grainHeader());
+      commitOutput(grainFile, "grain file");
+    }
 
     grains::Population population(o.bin_km);
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);

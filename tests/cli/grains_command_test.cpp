@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/program_run.hpp"
+#include "e2e/child_run.hpp"
 
 namespace mantlept::e2e {
 namespace {
@@ -110,6 +110,25 @@ TEST(GrainsCommand, ExistingFilesOnlyReplacedWithForce) {
   EXPECT_NE(forced.file("d.svg").find("</svg>"), std::string::npos);
   EXPECT_EQ(forced.out.front(), '{');
   EXPECT_NE(forced.out.find("\"q0\": 40.000"), std::string::npos);
+}
+
+// Stopped while it waits for more of the table on standard input: status 128
+// plus the signal, a message, and none of its files left.
+TEST(GrainsCommand, AStoppedRunLeavesNoFile) {
+  std::string table = kGrains;
+  for (int i = 0; i < 500; ++i) table += "h" + std::to_string(i) + ",0.02,18,8.0,7.185,0.30,22.837,2.0,0.02,30.5,\n";
+  ChildOptions options;
+  options.args = {"grains", "-", "--q0", "40", "-o", "rows.csv", "--svg", "d.svg"};
+  options.answers = table;
+  options.holdInput = true;
+  ChildRun child(options);
+  ASSERT_TRUE(child.waitForFileSize("rows.csv", 0)) << "the grain file was not created";
+  child.sendSignal(SIGTERM);
+  ProgramRun run = child.finish();
+  EXPECT_EQ(run.status, 143) << run.err;
+  EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+  EXPECT_FALSE(run.exists("rows.csv"));
+  EXPECT_FALSE(run.exists("d.svg"));
 }
 
 }  // namespace
