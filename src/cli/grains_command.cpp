@@ -95,11 +95,13 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     }
     progress.finish();
     if (stopRequested != 0)
-      return fail("mantlept: stopped; no output file is left", 128 + static_cast<int>(stopRequested));
+      return fail("mantlept: stopped; no output file is left",
+                  128 + static_cast<int>(stopRequested));
     if (population.grains() == 0)
-      return fail("mantlept: " + o.grains +
-                      ": no garnet analysis (a garnet column such as CaO_Gt, or rows of mineral Gt)",
-                  1);
+      return fail(
+          "mantlept: " + o.grains +
+              ": no garnet analysis (a garnet column such as CaO_Gt, or rows of mineral Gt)",
+          1);
     if (grainFile.isOpen()) writeWhole(grainFile, rows, "grain file");
     if (sectionFile.isOpen() && g) {
       std::ostringstream text;
@@ -113,21 +115,28 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     }
     input->report(err, o.quiet);
     if (!o.quiet) {
+      auto count = [](long n, const char* one, const char* many) {
+        return std::to_string(n) + (n == 1 ? one : many);
+      };
       if (withoutGarnet > 0)
-        err << "mantlept: " << withoutGarnet << " samples without a garnet analysis skipped\n";
+        err << "mantlept: note: " << count(withoutGarnet, " sample", " samples")
+            << " without a garnet analysis skipped\n";
       if (population.withoutClass() > 0)
-        err << "mantlept: " << population.withoutClass()
-            << " garnets without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 have no class\n";
-      if (withoutNi > 0) err << "mantlept: " << withoutNi << " garnets without Ni have no temperature\n";
+        err << "mantlept: note: " << count(population.withoutClass(), " garnet", " garnets")
+            << " without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 left without a class\n";
+      if (withoutNi > 0)
+        err << "mantlept: note: " << count(withoutNi, " garnet", " garnets")
+            << " without Ni left without a temperature\n";
     }
-    grains::writeSummary(out, population, g ? &*g : nullptr,
-                         o.format == "json" ? grains::SummaryFormat::Json
-                                            : grains::SummaryFormat::Text);
+    grains::writeSummary(
+        out, population, g ? &*g : nullptr,
+        o.format == "json" ? grains::SummaryFormat::Json : grains::SummaryFormat::Text);
     out.flush();
     return 0;
   } catch (const std::runtime_error& e) {
     if (stopRequested != 0)
-      return fail("mantlept: stopped; no output file is left", 128 + static_cast<int>(stopRequested));
+      return fail("mantlept: stopped; no output file is left",
+                  128 + static_cast<int>(stopRequested));
     return fail(e.what(), 1);
   }
 }

@@ -5,20 +5,34 @@ namespace mantlept::grains {
 
 std::string_view className(GarnetClass c) {
   switch (c) {
-    case GarnetClass::None: return "";
-    case GarnetClass::G0: return "G0";
-    case GarnetClass::G1: return "G1";
-    case GarnetClass::G3: return "G3";
-    case GarnetClass::G3D: return "G3D";
-    case GarnetClass::G4: return "G4";
-    case GarnetClass::G4D: return "G4D";
-    case GarnetClass::G5: return "G5";
-    case GarnetClass::G5D: return "G5D";
-    case GarnetClass::G9: return "G9";
-    case GarnetClass::G10: return "G10";
-    case GarnetClass::G10D: return "G10D";
-    case GarnetClass::G11: return "G11";
-    case GarnetClass::G12: return "G12";
+    case GarnetClass::None:
+      return "";
+    case GarnetClass::G0:
+      return "G0";
+    case GarnetClass::G1:
+      return "G1";
+    case GarnetClass::G3:
+      return "G3";
+    case GarnetClass::G3D:
+      return "G3D";
+    case GarnetClass::G4:
+      return "G4";
+    case GarnetClass::G4D:
+      return "G4D";
+    case GarnetClass::G5:
+      return "G5";
+    case GarnetClass::G5D:
+      return "G5D";
+    case GarnetClass::G9:
+      return "G9";
+    case GarnetClass::G10:
+      return "G10";
+    case GarnetClass::G10D:
+      return "G10D";
+    case GarnetClass::G11:
+      return "G11";
+    case GarnetClass::G12:
+      return "G12";
   }
   return "";
 }

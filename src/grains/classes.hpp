@@ -14,8 +14,8 @@ enum class GarnetClass { None, G0, G1, G3, G3D, G4, G4D, G5, G5D, G9, G10, G10D,
 
 // The classes in the order the summary and the sections list them.
 inline constexpr std::array<GarnetClass, 13> kClassOrder = {
-    GarnetClass::G0,  GarnetClass::G1,  GarnetClass::G3,   GarnetClass::G3D, GarnetClass::G4,
-    GarnetClass::G4D, GarnetClass::G5,  GarnetClass::G5D,  GarnetClass::G9,  GarnetClass::G10,
+    GarnetClass::G0,   GarnetClass::G1,  GarnetClass::G3,  GarnetClass::G3D, GarnetClass::G4,
+    GarnetClass::G4D,  GarnetClass::G5,  GarnetClass::G5D, GarnetClass::G9,  GarnetClass::G10,
     GarnetClass::G10D, GarnetClass::G11, GarnetClass::G12};
 
 // "G10D"; empty for None.

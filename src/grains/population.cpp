@@ -23,12 +23,18 @@ std::string fixed(double v, int decimals) {
 std::string xmlText(const std::string& s) {
   std::string r;
   for (char c : s) {
-    if (c == '&') r += "&amp;";
-    else if (c == '<') r += "&lt;";
-    else if (c == '>') r += "&gt;";
-    else if (c == '"') r += "&quot;";
-    else if (static_cast<unsigned char>(c) < 0x20) r += ' ';
-    else r += c;
+    if (c == '&')
+      r += "&amp;";
+    else if (c == '<')
+      r += "&lt;";
+    else if (c == '>')
+      r += "&gt;";
+    else if (c == '"')
+      r += "&quot;";
+    else if (static_cast<unsigned char>(c) < 0x20)
+      r += ' ';
+    else
+      r += c;
   }
   return r;
 }
@@ -73,8 +79,8 @@ double Population::medianDepth() const {
                    depths_.end());
   const double upper = depths_[mid];
   if (n % 2 == 1) return upper;
-  const double lower = *std::max_element(depths_.begin(),
-                                         depths_.begin() + static_cast<std::ptrdiff_t>(mid));
+  const double lower =
+      *std::max_element(depths_.begin(), depths_.begin() + static_cast<std::ptrdiff_t>(mid));
   return (lower + upper) / 2.0;
 }
 
@@ -113,7 +119,8 @@ void writeSummary(std::ostream& out, const Population& p, const geotherm::Geothe
           << "\": " << (fields[i].second.empty() ? "null" : fields[i].second);
     out << "}\n";
   } else {
-    for (const auto& [key, value] : fields) out << key << ':' << (value.empty() ? "" : " ") << value << '\n';
+    for (const auto& [key, value] : fields)
+      out << key << ':' << (value.empty() ? "" : " ") << value << '\n';
   }
 }
 
@@ -167,16 +174,14 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
       << "<text x=\"" << n1(kLeft) << "\" y=\"18\" font-size=\"13\" font-weight=\"bold\">"
       << xmlText(title) << "</text>\n"
       << "<text x=\"" << n1(kLeft) << "\" y=\"34\" font-size=\"10\">q0 " << fixed(g.q0, 1)
-      << " mW/m², " << p.projected() << " of " << p.grains()
-      << " grains projected; bins of " << xmlText(fixed(p.binKm(), p.binKm() == std::floor(p.binKm()) ? 0 : 1))
-      << " km</text>\n";
+      << " mW/m², " << p.projected() << " of " << p.grains() << " grains projected; bins of "
+      << xmlText(fixed(p.binKm(), p.binKm() == std::floor(p.binKm()) ? 0 : 1)) << " km</text>\n";
 
   // The diamond window behind the bars.
   if (g.dg_depth_km > 0.0 && g.dg_depth_km < g.lab_depth_km && g.dg_depth_km < dMax)
     out << "<rect x=\"" << n1(kLeft) << "\" y=\"" << n1(y(g.dg_depth_km)) << "\" width=\""
         << n1(kRight - kLeft) << "\" height=\""
-        << n1(y(std::min(g.lab_depth_km, dMax)) - y(g.dg_depth_km))
-        << "\" fill=\"#fff3c4\"/>\n";
+        << n1(y(std::min(g.lab_depth_km, dMax)) - y(g.dg_depth_km)) << "\" fill=\"#fff3c4\"/>\n";
 
   // Bars: each bin's grains as shares of the bin, classes left to right.
   for (std::size_t i = 0; i < p.binCount(); ++i) {
@@ -193,7 +198,8 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
           << "\" stroke=\"white\" stroke-width=\"0.3\"/>\n";
       x += w;
     };
-    for (std::size_t k = 0; k < kClassOrder.size(); ++k) segment(p.binCount(i, k), kClassColours[k]);
+    for (std::size_t k = 0; k < kClassOrder.size(); ++k)
+      segment(p.binCount(i, k), kClassColours[k]);
     segment(p.binWithoutClass(i), "#ffffff");
     out << "<text x=\"" << n1(kRight + 5) << "\" y=\"" << n1(y0 + h / 2 + 3.5)
         << "\" font-size=\"9\">" << n << "</text>\n";
@@ -239,21 +245,25 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
   // Legend: the classes present, with their counts.
   double ly = kTop + 170.0;
   const double lx = kRight + 40.0;
-  out << "<text x=\"" << n1(lx) << "\" y=\"" << n1(ly) << "\" font-weight=\"bold\">Class (grains)</text>\n";
+  out << "<text x=\"" << n1(lx) << "\" y=\"" << n1(ly)
+      << "\" font-weight=\"bold\">Class (grains)</text>\n";
   auto entry = [&](const std::string& name, std::int64_t count, const char* colour) {
     ly += 16.0;
-    out << "<rect x=\"" << n1(lx) << "\" y=\"" << n1(ly - 9) << "\" width=\"10\" height=\"10\" fill=\""
-        << colour << "\" stroke=\"#333333\" stroke-width=\"0.5\"/>\n"
+    out << "<rect x=\"" << n1(lx) << "\" y=\"" << n1(ly - 9)
+        << "\" width=\"10\" height=\"10\" fill=\"" << colour
+        << "\" stroke=\"#333333\" stroke-width=\"0.5\"/>\n"
         << "<text x=\"" << n1(lx + 15) << "\" y=\"" << n1(ly) << "\">" << name << " (" << count
         << ")</text>\n";
   };
   for (std::size_t k = 0; k < kClassOrder.size(); ++k)
-    if (p.classCount(k) > 0) entry(std::string(className(kClassOrder[k])), p.classCount(k), kClassColours[k]);
+    if (p.classCount(k) > 0)
+      entry(std::string(className(kClassOrder[k])), p.classCount(k), kClassColours[k]);
   if (p.withoutClass() > 0) entry("no class", p.withoutClass(), "#ffffff");
   if (g.dg_depth_km > 0.0 && g.dg_depth_km < g.lab_depth_km) {
     ly += 16.0;
     out << "<rect x=\"" << n1(lx) << "\" y=\"" << n1(ly - 9)
-        << "\" width=\"10\" height=\"10\" fill=\"#fff3c4\" stroke=\"#333333\" stroke-width=\"0.5\"/>\n"
+        << "\" width=\"10\" height=\"10\" fill=\"#fff3c4\" stroke=\"#333333\" "
+           "stroke-width=\"0.5\"/>\n"
         << "<text x=\"" << n1(lx + 15) << "\" y=\"" << n1(ly) << "\">diamond window</text>\n";
   }
   out << "</g>\n</svg>\n";

@@ -48,7 +48,7 @@ class Population {
   std::int64_t grains_ = 0, classified_ = 0, withoutClass_ = 0, withT_ = 0, inWindow_ = 0;
   std::array<std::int64_t, kClassOrder.size()> classes_{};
   std::vector<std::array<std::int64_t, kClassOrder.size()>> bins_;
-  std::vector<std::int64_t> binNone_;  // projected grains without a class
+  std::vector<std::int64_t> binNone_;   // projected grains without a class
   mutable std::vector<double> depths_;  // 8 bytes a projected grain, for the median
 };
 

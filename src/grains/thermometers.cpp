@@ -7,8 +7,7 @@ namespace mantlept::grains {
 namespace {
 
 // Molar masses (g/mol) of the oxides, for cation ratios.
-constexpr double kCaO = 56.077, kMgO = 40.304, kFeO = 71.844, kCr2O3 = 151.990,
-                 kAl2O3 = 101.961;
+constexpr double kCaO = 56.077, kMgO = 40.304, kFeO = 71.844, kCr2O3 = 151.990, kAl2O3 = 101.961;
 
 // A temperature only when it is a positive finite number.
 std::optional<double> kelvin(double T) {
@@ -49,9 +48,12 @@ std::optional<double> niTemperatureK(NiThermometer t, std::optional<double> ni, 
                                      const GarnetOxides& g) {
   if (!ni || !(*ni > 0.0)) return std::nullopt;
   switch (t) {
-    case NiThermometer::Canil1999: return canil1999K(*ni, niOl);
-    case NiThermometer::Ryan1996: return ryan1996K(*ni);
-    case NiThermometer::Sudholz2021: return sudholz2021K(*ni, niOl, g);
+    case NiThermometer::Canil1999:
+      return canil1999K(*ni, niOl);
+    case NiThermometer::Ryan1996:
+      return ryan1996K(*ni);
+    case NiThermometer::Sudholz2021:
+      return sudholz2021K(*ni, niOl, g);
   }
   return std::nullopt;
 }

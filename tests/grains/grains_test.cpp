@@ -146,9 +146,8 @@ TEST(NiThermometers, AgainstTheEquationsWorkedInDouble) {
     const double ryan = 1000.0 / (1.506 - 0.189 * std::log(ni));
     const double ca = 5.0 / 56.077, mgo = *g.MgO / 40.304, fe = 7.185 / 71.844;
     const double cr = 2 * 6.0 / 151.99, al = 2 * 19.0 / 101.961;
-    const double sudholz =
-        -8254.568 / (3.023 * ca / (ca + mgo + fe) + 2.307 * cr / (cr + al) +
-                     std::log(ni / 3000.0) - 2.639);
+    const double sudholz = -8254.568 / (3.023 * ca / (ca + mgo + fe) + 2.307 * cr / (cr + al) +
+                                        std::log(ni / 3000.0) - 2.639);
     EXPECT_NEAR(*niTemperatureK(NiThermometer::Canil1999, ni, 3000.0, g), canil, 1e-9) << ni;
     EXPECT_NEAR(*niTemperatureK(NiThermometer::Ryan1996, ni, 3000.0, g), ryan, 1e-9) << ni;
     EXPECT_NEAR(*niTemperatureK(NiThermometer::Sudholz2021, ni, 3000.0, g), sudholz, 1e-6) << ni;
@@ -163,8 +162,8 @@ TEST(NiThermometers, AgainstTheEquationsWorkedInDouble) {
     EXPECT_FALSE(niTemperatureK(t, 0.0, 3000.0, g));
     EXPECT_FALSE(niTemperatureK(t, -5.0, 3000.0, g));
   }
-  EXPECT_FALSE(canil1999K(3000.0 * std::exp(3.0), 3000.0));   // divisor below 0
-  EXPECT_FALSE(ryan1996K(1e6));                               // divisor below 0
+  EXPECT_FALSE(canil1999K(3000.0 * std::exp(3.0), 3000.0));  // divisor below 0
+  EXPECT_FALSE(ryan1996K(1e6));                              // divisor below 0
 }
 
 TEST(NiThermometers, PublishedGarnetTemperatures) {
@@ -180,7 +179,10 @@ TEST(NiThermometers, PublishedGarnetTemperatures) {
     std::stringstream s(line);
     for (std::string cell; std::getline(s, cell, ',');) c.push_back(cell);
     c.resize(14);
-    auto num = [&](int i) { return c[static_cast<std::size_t>(i)].empty() ? 0.0 : std::stod(c[static_cast<std::size_t>(i)]); };
+    auto num = [&](int i) {
+      return c[static_cast<std::size_t>(i)].empty() ? 0.0
+                                                    : std::stod(c[static_cast<std::size_t>(i)]);
+    };
     GarnetOxides g;
     g.Al2O3 = num(6);
     g.FeOt = num(7);
