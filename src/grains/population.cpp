@@ -246,7 +246,7 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
   double ly = kTop + 170.0;
   const double lx = kRight + 40.0;
   out << "<text x=\"" << n1(lx) << "\" y=\"" << n1(ly)
-      << "\" font-weight=\"bold\">Class (grains)</text>\n";
+      << "\" font-weight=\"bold\">Class (grains drawn)</text>\n";
   auto entry = [&](const std::string& name, std::int64_t count, const char* colour) {
     ly += 16.0;
     out << "<rect x=\"" << n1(lx) << "\" y=\"" << n1(ly - 9)
@@ -255,10 +255,19 @@ void writeSectionDiagram(std::ostream& out, const Population& p, const geotherm:
         << "<text x=\"" << n1(lx + 15) << "\" y=\"" << n1(ly) << "\">" << name << " (" << count
         << ")</text>\n";
   };
-  for (std::size_t k = 0; k < kClassOrder.size(); ++k)
-    if (p.classCount(k) > 0)
-      entry(std::string(className(kClassOrder[k])), p.classCount(k), kClassColours[k]);
-  if (p.withoutClass() > 0) entry("no class", p.withoutClass(), "#ffffff");
+  // The grains the bars show: projected, in the bins drawn.
+  auto drawn = [&](auto countOf) {
+    std::int64_t n = 0;
+    for (std::size_t b = 0; b < p.binCount(); ++b)
+      if (p.binTop(b) < dMax) n += countOf(b);
+    return n;
+  };
+  for (std::size_t k = 0; k < kClassOrder.size(); ++k) {
+    std::int64_t n = drawn([&](std::size_t b) { return p.binCount(b, k); });
+    if (n > 0) entry(std::string(className(kClassOrder[k])), n, kClassColours[k]);
+  }
+  const std::int64_t unclassed = drawn([&](std::size_t b) { return p.binWithoutClass(b); });
+  if (unclassed > 0) entry("no class", unclassed, "#ffffff");
   if (g.dg_depth_km > 0.0 && g.dg_depth_km < g.lab_depth_km) {
     ly += 16.0;
     out << "<rect x=\"" << n1(lx) << "\" y=\"" << n1(ly - 9)

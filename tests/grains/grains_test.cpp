@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -299,6 +300,33 @@ TEST(Population, SummaryWithoutAndWithAGeotherm) {
   EXPECT_NE(none.str().find("\"n_projected\": 0, \"q0\": 40.000"), std::string::npos);
   EXPECT_NE(none.str().find("\"fraction_in_window\": null"), std::string::npos);
   EXPECT_EQ(none.str().find("nan"), std::string::npos);
+}
+
+TEST(Population, DepthSectionDiagram) {
+  const geotherm::Geotherm g = geotherm::computeGeotherm(40.0);
+  Population p(10.0);
+  p.add(grainAt(GarnetClass::G9, 101.0));
+  p.add(grainAt(GarnetClass::G10D, 155.0, true));
+  p.add(grainAt(GarnetClass::G10D, 156.0, true));
+  p.add(grainAt(GarnetClass::None, 157.0, true));
+  p.add(grainAt(GarnetClass::G12, 250.0));  // below the LAB: the depth axis reaches 260 km
+  std::ostringstream out;
+  writeSectionDiagram(out, p, g, "a <title>");
+  const std::string svg = out.str();
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+  EXPECT_NE(svg.find("a &lt;title&gt;"), std::string::npos);
+  EXPECT_NE(svg.find(">Moho 39 km<"), std::string::npos);
+  char label[64];
+  std::snprintf(label, sizeof label, ">LAB %.1f km<", g.lab_depth_km);
+  EXPECT_NE(svg.find(label), std::string::npos);
+  std::snprintf(label, sizeof label, ">graphite/diamond %.1f km<", g.dg_depth_km);
+  EXPECT_NE(svg.find(label), std::string::npos);
+  EXPECT_NE(svg.find(">G10D (2)<"), std::string::npos);
+  EXPECT_NE(svg.find(">no class (1)<"), std::string::npos);
+  EXPECT_NE(svg.find(">3</text>"), std::string::npos);    // the 150-160 km bin
+  EXPECT_NE(svg.find(">250</text>"), std::string::npos);  // a depth tick at 250 km
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
 }
 
 TEST(Grain, NickelKeptAsReadAndFromNiO) {
