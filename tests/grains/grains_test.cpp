@@ -170,7 +170,8 @@ TEST(NiThermometers, AgainstTheEquationsWorkedInDouble) {
 TEST(NiThermometers, PublishedGarnetTemperatures) {
   // Garnets with Ni and the temperatures listed with them (°C); the Canil
   // values were converted with 273 K, ours with 273.15 K.
-  std::ifstream ref("/work/shared/validation/sudholz_ni_in_garnet.csv");
+  // The validation data lie beside the project, in shared/validation.
+  std::ifstream ref(std::string(MANTLEPT_SOURCE_DIR) + "/../shared/validation/sudholz_ni_in_garnet.csv");
   if (!ref) GTEST_SKIP() << "validation data not present";
   std::string line;
   std::getline(ref, line);
