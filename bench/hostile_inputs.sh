@@ -86,7 +86,7 @@ measure() {
   shift 2
   local status=0
   /usr/bin/time -f "%e %M" -o time.txt "$PROGRAM" "$@" >/dev/null 2>err.txt || status=$?
-  read -r wall kb <time.txt
+  read -r wall kb < <(tail -n 1 time.txt)
   printf '%-22s exit %d  %6.2f s  %7.1f MB RSS  %7.1f MB input  %s\n' "$name" "$status" "$wall" \
     "$(echo "$kb / 1024" | bc -l)" "$(echo "$(stat -c %s "$input") / 1048576" | bc -l)" \
     "$(head -c 100 err.txt | head -n 1)"
