@@ -268,7 +268,9 @@ struct SheetRows::Parser : ExpatOwner {
     auto at = static_cast<std::size_t>(column);
     if (at < filled.size() && filled[at]) return parser.stop(where(name) + "the cell is given twice");
     std::string text;
-    if (type == "b") {
+    if (!hasValue && !hasFormula && type != "inlineStr") {
+      // A cell that carries only a style: empty, whatever its type says.
+    } else if (type == "b") {
       return parser.stop(where(name) + "holds the logical value " +
                         (value == "1" ? "TRUE" : value == "0" ? "FALSE" : printable(value, 20)) +
                         ", not a number or text");

@@ -161,7 +161,7 @@ TEST(XlsxReader, CellsArePlacedByTheirReference) {
       "<row r=\"2\"><c r=\"C2\"><v>40.5</v></c><c r=\"B2\"><v>55.1</v></c>"
       "<c r=\"A2\" t=\"inlineStr\"><is><t>K-1</t></is></c></row>"
       "<row><c r=\"A3\" t=\"inlineStr\"><is><t>K-2</t></is></c><c><v>56</v></c></row>"
-      "<row r=\"7\"><c r=\"b7\"><v>57</v></c></row>";
+      "<row r=\"7\"><c r=\"b7\"><v>57</v></c><c r=\"C7\" t=\"s\" s=\"2\"/></row>";
   std::string path = writeWorkbook("order.xlsx", {{"Data", rows}}, shared);
   XlsxReader reader(path, "");
   std::vector<long> numbers;
@@ -208,6 +208,21 @@ TEST(XlsxReader, CellsThatHoldNoValueAreErrorsNamingTheCell) {
       EXPECT_EQ(std::string(e.what()).find("mantlept: " + path), 0u) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
+  std::vector<std::string> shared;
+  std::string path = writeWorkbook(
+      "names.xlsx", {{"Ol&#27;[2J&#10;vines", "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}},
+      shared);
+  try {
+    XlsxReader reader(path, "Gar\x1b[0mnets");
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()), "mantlept: " + path +
+                                         ": no sheet \"Gar\\x1b[0mnets\"; the workbook has "
+                                         "\"Ol\\x1b[2J\\x0avines\"");
   }
 }
 
