@@ -38,7 +38,8 @@ std::string readSheet(const std::string& xml, std::size_t piece,
     long last = 0;
     for (long number = 0; sheet.next(cells, number);) {
       if (number <= last || number > kMaxSheetRows) fail("a row number out of order or range");
-      if (cells.size() > static_cast<std::size_t>(kMaxSheetColumns)) fail("a cell outside the columns");
+      if (cells.size() > static_cast<std::size_t>(kMaxSheetColumns))
+        fail("a cell outside the columns");
       last = number;
       rows.emplace_back(number, cells);
       if (rows.size() > xml.size()) fail("more rows than bytes");

@@ -20,8 +20,8 @@ class DelimitedReader : public RowSource {
   DelimitedReader(std::FILE* file, std::string fileName, std::string peeked = "");
   DelimitedReader(std::istream& in, std::string fileName, std::string peeked = "");
   // Reads what `read` gives (it fills up to `size` bytes at `to`, 0 at the end).
-  DelimitedReader(std::function<std::size_t(char* to, std::size_t size)> read,
-                  std::string fileName, std::string peeked);
+  DelimitedReader(std::function<std::size_t(char* to, std::size_t size)> read, std::string fileName,
+                  std::string peeked);
   // Opens the file at `path`; TableError when it cannot be opened.
   explicit DelimitedReader(const std::string& path);
   ~DelimitedReader() override;

@@ -49,8 +49,8 @@ void Diagnostics::print(std::ostream& err, bool quiet) const {
     err << '\n';
   }
   for (auto [family, warning] : cut)
-    err << (warning ? "mantlept: warning: " : "mantlept: note: ") << families[family].second << " more like the " << kShownPerFamily
-        << " above (" << family << ") are not listed\n";
+    err << (warning ? "mantlept: warning: " : "mantlept: note: ") << families[family].second
+        << " more like the " << kShownPerFamily << " above (" << family << ") are not listed\n";
 }
 
 }  // namespace mantlept::tables

@@ -179,7 +179,10 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
 // parse is, the row being assembled and the cell being read.
 struct SheetRows::Parser : ExpatOwner {
   Parser(ByteSource r, const SharedStrings& s, std::string f, std::string p)
-      : read(std::move(r)), shared(s), fileName(std::move(f)), part(std::move(p)),
+      : read(std::move(r)),
+        shared(s),
+        fileName(std::move(f)),
+        part(std::move(p)),
         parser(this, fileName, part) {}
 
   ByteSource read;
@@ -218,12 +221,12 @@ struct SheetRows::Parser : ExpatOwner {
       }
       if (number < 1 || number > kMaxSheetRows)
         return parser.stop("mantlept: " + fileName + ": row number \"" + printable(r, 40) +
-                          "\" is not a row of a sheet (1 to " + std::to_string(kMaxSheetRows) +
-                          ")");
+                           "\" is not a row of a sheet (1 to " + std::to_string(kMaxSheetRows) +
+                           ")");
       if (number <= lastRow)
         return parser.stop("mantlept: " + fileName + ": row " + std::to_string(number) +
-                          " comes after row " + std::to_string(lastRow) +
-                          " (given twice or out of order)");
+                           " comes after row " + std::to_string(lastRow) +
+                           " (given twice or out of order)");
     }
     row = lastRow = number;
     cells->clear();
@@ -249,13 +252,14 @@ struct SheetRows::Parser : ExpatOwner {
       ++letters;
     int column = letters > 0 && letters <= 3 ? columnOfReference(ref) : -1;
     if (column < 0 || column >= kMaxSheetColumns) {
-      parser.stop(where(printable(ref, 40)) + "the reference is outside the sheet's columns (A to " +
-                 columnLetters(kMaxSheetColumns - 1) + ")");
+      parser.stop(where(printable(ref, 40)) +
+                  "the reference is outside the sheet's columns (A to " +
+                  columnLetters(kMaxSheetColumns - 1) + ")");
       return -1;
     }
     if (ref.substr(letters) != std::to_string(row)) {
       parser.stop(where(printable(ref, 40)) + "the reference is not in its row, " +
-                 std::to_string(row));
+                  std::to_string(row));
       return -1;
     }
     return column;
@@ -266,20 +270,23 @@ struct SheetRows::Parser : ExpatOwner {
     if (column < 0) return;
     const std::string name = columnLetters(column) + std::to_string(row);
     auto at = static_cast<std::size_t>(column);
-    if (at < filled.size() && filled[at]) return parser.stop(where(name) + "the cell is given twice");
+    if (at < filled.size() && filled[at])
+      return parser.stop(where(name) + "the cell is given twice");
     std::string text;
     if (!hasValue && !hasFormula && type != "inlineStr") {
       // A cell that carries only a style: empty, whatever its type says.
     } else if (type == "b") {
       return parser.stop(where(name) + "holds the logical value " +
-                        (value == "1" ? "TRUE" : value == "0" ? "FALSE" : printable(value, 20)) +
-                        ", not a number or text");
+                         (value == "1"   ? "TRUE"
+                          : value == "0" ? "FALSE"
+                                         : printable(value, 20)) +
+                         ", not a number or text");
     } else if (type == "e") {
       return parser.stop(where(name) + "holds the error " + printable(value, 20));
     } else if (hasFormula && !hasValue) {
       return parser.stop(where(name) +
-                        "holds a formula without a stored result (open the workbook in a "
-                        "spreadsheet and save it again)");
+                         "holds a formula without a stored result (open the workbook in a "
+                         "spreadsheet and save it again)");
     } else if (type == "inlineStr") {
       text = std::move(inlineText);
     } else if (type == "s") {
@@ -299,8 +306,8 @@ struct SheetRows::Parser : ExpatOwner {
     rowBytes += text.size();
     if (rowBytes > kMaxRowBytes)
       return parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
-                        ": the row holds more than " + std::to_string(kMaxRowBytes >> 20) +
-                        " MB of text");
+                         ": the row holds more than " + std::to_string(kMaxRowBytes >> 20) +
+                         " MB of text");
     if (at >= cells->size()) {
       cells->resize(at + 1);
       filled.resize(at + 1, 0);
@@ -367,7 +374,7 @@ struct SheetRows::Parser : ExpatOwner {
     std::string& to = inInline ? inlineText : value;
     if (to.size() + static_cast<std::size_t>(length) > kMaxCellBytes)
       return parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
-                        ": a cell is longer than " + std::to_string(kMaxCellBytes) + " bytes");
+                         ": a cell is longer than " + std::to_string(kMaxCellBytes) + " bytes");
     to.append(s, static_cast<std::size_t>(length));
   }
 
@@ -408,8 +415,8 @@ SheetRows::Parser& parserOf(void* u) {
 
 SheetRows::SheetRows(ByteSource read, const SharedStrings& shared, std::string fileName,
                      std::string part)
-    : parser_(std::make_unique<Parser>(std::move(read), shared, std::move(fileName),
-                                       std::move(part))) {
+    : parser_(
+          std::make_unique<Parser>(std::move(read), shared, std::move(fileName), std::move(part))) {
   XML_Parser p = parser_->parser.get();
   XML_SetElementHandler(
       p,
@@ -477,8 +484,7 @@ class Archive {
       if (got < 0) fail(printable(name, 200) + ": " + zip_file_strerror(handle.get()));
       *total += static_cast<std::size_t>(got);
       if (*total > cap)
-        fail(printable(name, 200) + " inflates to more than " + std::to_string(cap >> 20) +
-             " MB");
+        fail(printable(name, 200) + " inflates to more than " + std::to_string(cap >> 20) + " MB");
       return static_cast<std::size_t>(got);
     };
   }
@@ -570,8 +576,7 @@ void XlsxReader::open(const std::string& sheet) {
       break;
     }
   }
-  if (target.empty())
-    zip.fail("no part for sheet \"" + printable(sheetNames_[chosen], 100) + "\"");
+  if (target.empty()) zip.fail("no part for sheet \"" + printable(sheetNames_[chosen], 100) + "\"");
   target = target.front() == '/' ? target.substr(1) : "xl/" + target;
 
   const std::string strings = "xl/sharedStrings.xml";

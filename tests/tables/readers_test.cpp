@@ -1,6 +1,5 @@
 // Rows of delimited text and of .xlsx sheets, and telling the inputs apart.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -150,7 +149,6 @@ TEST(InputKind, FromTheFirstBytes) {
     EXPECT_EQ(detectInputKind(std::string_view(c.start)), c.kind) << c.start;
 }
 
-
 TEST(XlsxReader, CellsArePlacedByTheirReference) {
   std::vector<std::string> shared = {"Sample", "SiO2", "MgO"};
   // Row 2 is written right to left; row 3 has one cell without a reference,
@@ -165,15 +163,16 @@ TEST(XlsxReader, CellsArePlacedByTheirReference) {
   std::string path = writeWorkbook("order.xlsx", {{"Data", rows}}, shared);
   XlsxReader reader(path, "");
   std::vector<long> numbers;
-  EXPECT_EQ(readAll(reader, &numbers), (Rows{{"Sample", "SiO2", "MgO"},
-                                             {"K-1", "55.1", "40.5"},
-                                             {"K-2", "56", ""},
-                                             {"", "57", ""}}));
+  EXPECT_EQ(
+      readAll(reader, &numbers),
+      (Rows{
+          {"Sample", "SiO2", "MgO"}, {"K-1", "55.1", "40.5"}, {"K-2", "56", ""}, {"", "57", ""}}));
   EXPECT_EQ(numbers, (std::vector<long>{1, 2, 3, 7}));
 }
 
 TEST(XlsxReader, CellsThatHoldNoValueAreErrorsNamingTheCell) {
-  const std::string head = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Sample</t></is></c></row>";
+  const std::string head =
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Sample</t></is></c></row>";
   struct Case {
     std::string row, message;
   } cases[] = {
@@ -185,17 +184,20 @@ TEST(XlsxReader, CellsThatHoldNoValueAreErrorsNamingTheCell) {
        "cell ZZZZZZZZ2: the reference is outside the sheet's columns (A to XFD)"},
       {"<row r=\"2\"><c r=\"XFE2\"><v>1</v></c></row>",
        "cell XFE2: the reference is outside the sheet's columns (A to XFD)"},
-      {"<row r=\"2\"><c r=\"C9\"><v>1</v></c></row>", "cell C9: the reference is not in its row, 2"},
+      {"<row r=\"2\"><c r=\"C9\"><v>1</v></c></row>",
+       "cell C9: the reference is not in its row, 2"},
       {"<row r=\"2\"><c r=\"C2\"><f>SUM(A1:B1)</f></c></row>",
        "cell C2: holds a formula without a stored result"},
       {"<row r=\"2\"><c r=\"D2\" t=\"b\"><v>1</v></c></row>",
        "cell D2: holds the logical value TRUE, not a number or text"},
-      {"<row r=\"2\"><c r=\"E2\" t=\"e\"><v>#DIV/0!</v></c></row>", "cell E2: holds the error #DIV/0!"},
+      {"<row r=\"2\"><c r=\"E2\" t=\"e\"><v>#DIV/0!</v></c></row>",
+       "cell E2: holds the error #DIV/0!"},
       {"<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", "row 1 comes after row 1"},
       {"<row r=\"0\"><c r=\"A1\"><v>1</v></c></row>", "row number \"0\" is not a row of a sheet"},
       {"<row r=\"2\"><c r=\"A2\" t=\"s\"><v>7</v></c></row>",
        "not a readable .xlsx workbook (cell A2 names shared string \"7\""},
-      {"<row r=\"2\"><c r=\"A2\"><v>1</v></row>", "not a readable .xlsx workbook (xl/worksheets/sheet1.xml, line 1"},
+      {"<row r=\"2\"><c r=\"A2\"><v>1</v></row>",
+       "not a readable .xlsx workbook (xl/worksheets/sheet1.xml, line 1"},
   };
   std::vector<std::string> shared;
   for (const Case& c : cases) {
@@ -229,7 +231,8 @@ TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
 TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
   std::string xml =
       "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:a\"><x:sheetData>"
-      "<x:row r=\"1\"><x:c r=\"B1\" t=\"s\"><x:v>1</x:v></x:c><x:c r=\"A1\" t=\"s\"><x:v>0</x:v></x:c>"
+      "<x:row r=\"1\"><x:c r=\"B1\" t=\"s\"><x:v>1</x:v></x:c><x:c r=\"A1\" "
+      "t=\"s\"><x:v>0</x:v></x:c>"
       "</x:row><x:row r=\"3\"><x:c r=\"A3\" t=\"inlineStr\"><x:is><x:r><x:t>K&amp;</x:t></x:r>"
       "<x:rPh><x:t>skip</x:t></x:rPh><x:r><x:t><![CDATA[1<2]]></x:t></x:r></x:is></x:c>"
       "<x:c r=\"B3\"><x:v>4</x:v></x:c></x:row><x:row r=\"4\"/></x:sheetData></x:worksheet>";
@@ -289,7 +292,8 @@ TEST(XlsxReader, DocumentTypeDeclarationsAreRefused) {
 TEST(DelimitedReader, BlankLinesBeforeTheHeaderAndRowsBeyondTheLimits) {
   std::istringstream text("\n  \n;;\nSample;SiO2;MgO\nA;1,5;2\n");
   DelimitedReader reader(text, "t.csv");
-  EXPECT_EQ(readAll(reader), (Rows{{""}, {"  "}, {"", "", ""}, {"Sample", "SiO2", "MgO"}, {"A", "1,5", "2"}}));
+  EXPECT_EQ(readAll(reader),
+            (Rows{{""}, {"  "}, {"", "", ""}, {"Sample", "SiO2", "MgO"}, {"A", "1,5", "2"}}));
   EXPECT_EQ(reader.delimiter(), ';');
 
   struct Case {
@@ -337,7 +341,8 @@ TEST(OpenInput, EncodingsBlankLinesEmptyInputsAndDirectories) {
     EXPECT_EQ(input.kind(), InputKind::Table);
     EXPECT_EQ(input.encoding(), big ? "UTF-16BE" : "UTF-16LE");
     std::unique_ptr<RowSource> rows = input.table("");
-    EXPECT_EQ(readAll(*rows), (Rows{{""}, {"Sample", "SiO2_Opx"}, {"M\xC3\xB6-\xF0\x9F\x98\x80", "55,5"}}));
+    EXPECT_EQ(readAll(*rows),
+              (Rows{{""}, {"Sample", "SiO2_Opx"}, {"M\xC3\xB6-\xF0\x9F\x98\x80", "55,5"}}));
     EXPECT_EQ(rows->delimiter(), '\t');
   }
 
@@ -389,7 +394,8 @@ TEST(OpenInput, PipesAreReadOnceTablesAndWorkbooksAlike) {
 }
 
 TEST(InputKind, BlankLinesBeforeTheHeader) {
-  EXPECT_EQ(detectInputKind(std::string_view("\n\r\n , ,\nSample,Mineral,SiO2\n")), InputKind::Table);
+  EXPECT_EQ(detectInputKind(std::string_view("\n\r\n , ,\nSample,Mineral,SiO2\n")),
+            InputKind::Table);
   EXPECT_EQ(detectInputKind(std::string_view("\xEF\xBB\xBF\n\nName;FeOt_Gt\n")), InputKind::Table);
   EXPECT_EQ(detectInputKind(std::string_view("\n\n")), InputKind::FixedColumn);
 }

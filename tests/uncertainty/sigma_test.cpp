@@ -96,7 +96,8 @@ TEST(Sigma, RowsWithoutValuesHeaderOnlyAndControlBytes) {
       {{header, {"Op\x1b[2Jx", "SiO2", "0", "1"}},
        "mantlept: s.csv, row 2: unknown mineral \"Op\\x1b[2Jx\""},
   };
-  for (const Case& c : cases) EXPECT_TRUE(errorOf(c.rows).starts_with(c.message)) << errorOf(c.rows);
+  for (const Case& c : cases)
+    EXPECT_TRUE(errorOf(c.rows).starts_with(c.message)) << errorOf(c.rows);
 
   // One value is enough; blank rows before the header are skipped.
   Rows source({{"", ""}, header, {"Gt", "*", "", "2"}});
