@@ -1,7 +1,6 @@
 #include "report/tidy_rows.hpp"
 
-#include <charconv>
-
+#include "core/number_text.hpp"
 #include "methods/catalogue.hpp"
 
 namespace mantlept {
@@ -53,9 +52,7 @@ void appendCsvCell(std::string& out, std::string_view text) {
 }
 
 void appendShortest(std::string& out, float value) {
-  char buffer[64];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  out.append(buffer, r.ptr);
+  appendShortestFixed(out, value);
 }
 
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
