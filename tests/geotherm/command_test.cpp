@@ -48,6 +48,7 @@ TEST_F(GeothermCommand, RefusesBadInputAndWritesNothing) {
     const char* table;  // empty: no points table
     GeothermOptions options;
     const char* message;
+    int status = 1;  // 2: an option out of its range
   };
   std::string ok2 = "T_C,P_GPa\n900,3\n1000,3.5\n";
   std::string results = std::string(kResultsHeader) +
@@ -75,14 +76,14 @@ TEST_F(GeothermCommand, RefusesBadInputAndWritesNothing) {
       {results.c_str(), wrongPair,
        "no results for the pair O'Neill,NG85; pairs present: BKN,NG85; TA98,NG85"},
       {results.c_str(), goodPair, "fewer than 2 usable points (1)"},
-      {ok2.c_str(), q0Low, "--q0 lies outside 25-120"},
+      {ok2.c_str(), q0Low, "--q0 lies outside 25-120", 2},
   };
   for (const Case& c : cases) {
     GeothermOptions o = c.options;
     o.points = file("points.csv", c.table);
     o.outTable = (dir_ / "table.csv").string();
     o.outSvg = (dir_ / "diagram.svg").string();
-    EXPECT_EQ(run(o), 1) << c.message;
+    EXPECT_EQ(run(o), c.status) << c.message;
     EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
     EXPECT_EQ(err_.str().rfind("mantlept: ", 0), 0u) << err_.str();
     EXPECT_TRUE(out_.str().empty());
