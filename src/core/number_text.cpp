@@ -90,17 +90,31 @@ void appendShortestFixed(std::string& out, float value) {
   }
 }
 
-bool readDouble(std::string_view text, double& value) {
+namespace {
+
+// strtod or strtof on all of `text`, with the limits of a plain decimal.
+template <typename Number, typename Parse>
+bool readNumber(std::string_view text, Number& value, Parse parse) {
   if (text.empty() || text.front() == '+' || std::isspace(static_cast<unsigned char>(text.front())))
     return false;
   if (text.find_first_of("xX") != std::string_view::npos) return false;  // no hexadecimal
   const std::string copy(text);
   char* end = nullptr;
   errno = 0;
-  const double v = std::strtod(copy.c_str(), &end);
+  const Number v = parse(copy.c_str(), &end);
   if (end != copy.c_str() + copy.size() || errno == ERANGE) return false;
   value = v;
   return true;
+}
+
+}  // namespace
+
+bool readDouble(std::string_view text, double& value) {
+  return readNumber(text, value, [](const char* s, char** end) { return std::strtod(s, end); });
+}
+
+bool readFloat(std::string_view text, float& value) {
+  return readNumber(text, value, [](const char* s, char** end) { return std::strtof(s, end); });
 }
 
 }  // namespace mantlept

@@ -15,4 +15,7 @@ void appendShortestFixed(std::string& out, float value);
 // leading '+'); false for anything else or a value out of range.
 bool readDouble(std::string_view text, double& value);
 
+// The same for a single-precision value, correctly rounded.
+bool readFloat(std::string_view text, float& value);
+
 }  // namespace mantlept
