@@ -32,9 +32,9 @@ createMantlept({ print() {}, printErr() {} }).then((M) => {
 });
 JS
 native=$(cpu "$build/mantlept" calc "$work/samples.csv" -p 7,5 -o "$work/native.csv")
-wasm=$(cpu node "$work/run.js" "$build/web" "$work/samples.csv" "$work/wasm.csv")
+wasm=$(cpu node --no-experimental-fetch "$work/run.js" "$build/web" "$work/samples.csv" "$work/wasm.csv")
 cmp "$work/native.csv" "$work/wasm.csv"
-empty=$(cpu node -e "require('$build/web/mantlept.js')().then(() => {})")
+empty=$(cpu node --no-experimental-fetch -e "require('$build/web/mantlept.js')().then(() => {})")
 echo "calc, 10,000 samples, pair 7,5 (CPU seconds, user + system):"
 echo "  native            $native"
 echo "  WebAssembly/node  $wasm (of which loading the module: $empty)"
