@@ -1,8 +1,8 @@
 #include "report/tidy_rows.hpp"
 
 #include <algorithm>
-#include <charconv>
 
+#include "core/number_text.hpp"
 #include "core/printable.hpp"
 #include "methods/catalogue.hpp"
 
@@ -64,9 +64,7 @@ void appendCsvCell(std::string& out, std::string_view text) {
 }
 
 void appendShortest(std::string& out, float value) {
-  char buffer[64];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  out.append(buffer, r.ptr);
+  appendShortestFixed(out, value);
 }
 
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
