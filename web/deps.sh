@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds zlib, libzip and pugixml for WebAssembly from their Debian source
+# Builds zlib, libzip, pugixml and expat for WebAssembly from their Debian source
 # packages (Debian's emscripten has no ports) into DEST/{include,lib}.
 #   web/deps.sh DEST
 # The source versions are pinned to the ones the native build links.
@@ -9,7 +9,7 @@ dest=$(realpath -m "$1")
 mkdir -p "$dest/src" "$dest/include" "$dest/lib"
 export NODE_PATH=/usr/share/nodejs
 
-pins=(zlib=1:1.2.13.dfsg-1 libzip=1.7.3-1 pugixml=1.13-0.2)
+pins=(zlib=1:1.2.13.dfsg-1 libzip=1.7.3-1 pugixml=1.13-0.2 expat=2.5.0-1+deb12u2)
 
 # The deb-src list of the release this machine runs, made from its deb list.
 src_list=/etc/apt/sources.list.d/mantlept-deb-src.sources
@@ -61,6 +61,14 @@ pugisrc=$(ls -d pugixml-*/ | head -1)
 em++ -O2 -fwasm-exceptions -c "$pugisrc/src/pugixml.cpp" -o pugixml.o
 emar rcs "$dest/lib/libpugixml.a" pugixml.o
 cp "$pugisrc"/src/pugixml.hpp "$pugisrc"/src/pugiconfig.hpp "$dest/include/"
+
+expatsrc=$(ls -d expat-*/ | head -1)
+emcmake cmake -S "$expatsrc" -B build-expat "${emflags[@]}" -DEXPAT_SHARED_LIBS=OFF \
+  -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF \
+  -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_FUZZERS=OFF >/dev/null
+cmake --build build-expat -j2 --target expat >/dev/null
+cp build-expat/libexpat.a "$dest/lib/"
+cp "$expatsrc"/lib/expat.h "$expatsrc"/lib/expat_external.h "$dest/include/"
 
 # libfmt and CLI11 are header-only: their headers alone, not the system include tree.
 ln -sfn /usr/include/fmt "$dest/include/fmt"
