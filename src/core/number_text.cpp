@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include <fmt/format.h>  // header-only: FMT_HEADER_ONLY comes with the library target
@@ -88,6 +89,10 @@ void appendShortestFixed(std::string& out, float value) {
     out += '.';
     out.append(digits, static_cast<std::size_t>(point));
   }
+}
+
+void appendShortest(std::string& out, double value) {
+  fmt::format_to(std::back_inserter(out), "{}", value);
 }
 
 namespace {

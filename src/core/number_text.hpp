@@ -11,6 +11,10 @@ namespace mantlept {
 // (30000001024). Finite values only.
 void appendShortestFixed(std::string& out, float value);
 
+// Appends the shortest text that reads back to the double `value` (fixed or
+// with an exponent, whichever the value needs). Finite values only.
+void appendShortest(std::string& out, double value);
+
 // Reads all of `text` as a decimal number ("-1.5", "2e-3", no blanks, no
 // leading '+'); false for anything else or a value out of range.
 bool readDouble(std::string_view text, double& value);

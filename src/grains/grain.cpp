@@ -1,11 +1,12 @@
 // This module computes in double precision.
 #include "grains/grain.hpp"
 
-#include <charconv>
+#include <string>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/number_text.hpp"
 #include "report/tidy_rows.hpp"
 
 namespace mantlept::grains {
@@ -14,10 +15,9 @@ namespace {
 // The double nearest the shortest decimal that reads back to the float, so
 // that 0.07 read into single precision is 0.07 again at a class limit.
 double asWritten(float v) {
-  char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf - 1, v);
-  *r.ptr = '\0';
-  return std::strtod(buf, nullptr);
+  std::string text;
+  appendShortestFixed(text, v);
+  return std::strtod(text.c_str(), nullptr);
 }
 
 std::optional<double> determined(float v) {
@@ -38,9 +38,7 @@ void appendFixed(std::string& out, const std::optional<double>& v, int decimals)
 void appendShortestDouble(std::string& out, const std::optional<double>& v) {
   out += ',';
   if (!v || !std::isfinite(*v)) return;
-  char buf[32];
-  auto r = std::to_chars(buf, buf + sizeof buf, *v);
-  out.append(buf, r.ptr);
+  appendShortest(out, *v);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "methods/calibration_ranges.hpp"
 
 #include <array>
-#include <charconv>
 #include <string>
+
+#include "core/number_text.hpp"
 
 namespace mantlept {
 
@@ -34,11 +35,7 @@ constexpr std::array<CalibrationRange, 11> kRanges = {{
      "Ballhaus et al. 1991, p. 27"},
 }};
 
-void appendNumber(std::string& out, Real value) {
-  char buffer[32];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, r.ptr);
-}
+void appendNumber(std::string& out, Real value) { appendShortestFixed(out, value); }
 
 void appendBounds(std::string& out, const Bounds& b) {
   appendNumber(out, b.low);
