@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace mantlept::grains {
 
 GeothermProjection::GeothermProjection(const geotherm::Geotherm& g) : g_(g) {
   reached_C_.reserve(g.rows.size());
-  double hottest = -INFINITY;
+  double hottest = -std::numeric_limits<double>::infinity();
   for (const geotherm::GeothermRow& r : g.rows) {
     hottest = std::max(hottest, r.T_K - geotherm::kZeroCelsius);
     reached_C_.push_back(hottest);
