@@ -89,4 +89,12 @@ std::unique_ptr<AnalysisInput> openAnalyses(const std::string& path, const std::
   }
 }
 
+std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> rows) {
+  try {
+    return std::make_unique<TableInput>(std::move(rows));
+  } catch (const tables::TableError& e) {
+    throw InputError(e.what());
+  }
+}
+
 }  // namespace mantlept

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "minerals/association.hpp"
+#include "tables/row_source.hpp"
 
 namespace mantlept {
 
@@ -31,5 +32,9 @@ class AnalysisInput {
 // Opens `path` (`-`: standard input). `sheet` picks a workbook sheet (empty:
 // the first). Throws InputError.
 std::unique_ptr<AnalysisInput> openAnalyses(const std::string& path, const std::string& sheet);
+
+// The analyses of a table whose rows come from `rows` (a table held in
+// memory). Throws InputError when its header is not that of analyses.
+std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> rows);
 
 }  // namespace mantlept

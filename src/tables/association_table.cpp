@@ -140,16 +140,21 @@ bool AssociationTable::readRow() {
 
 Real AssociationTable::value(int column, int oxide, double factor) {
   const std::string& text = cells_[static_cast<std::size_t>(column)];
-  CellValue cell = readCell(text, decimalComma_);
+  // A source that holds numbers hands them over as they are (NaN: empty).
+  double held = 0;
+  const bool direct = rows_->number(static_cast<std::size_t>(column), held);
+  CellValue cell = !direct              ? readCell(text, decimalComma_)
+                   : std::isnan(held) ? CellValue{CellValue::Zero, 0}
+                                      : CellValue{CellValue::Number, held};
   auto problem = [&](const std::string& what) {
     return TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) +
                       ", column " + columnLetters(column) + " (\"" +
                       printable(header_[static_cast<std::size_t>(column)]) + "\"): \"" +
-                      printable(text) + "\" " + what);
+                      printable(direct ? numberText(held) : text) + "\" " + what);
   };
   if (cell.kind == CellValue::NotNumber) throw problem("is not a number");
   if (cell.kind == CellValue::Zero) {
-    if (!trim(text).empty())
+    if (!direct && !trim(text).empty())
       diagnostics_.note("zero",
                         "cells below detection or not determined (such as bdl, <0.02, "
                         "n.d. or -) read as 0");
