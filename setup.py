@@ -9,6 +9,9 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 ROOT = Path(__file__).resolve().parent
+# CMake's build of the module; setuptools' own files beneath it, away from build/.
+BUILD = Path(os.environ.get("MANTLEPT_PY_BUILD", ROOT / "build-python"))
+BUILD.mkdir(parents=True, exist_ok=True)
 
 
 class CMakeBuild(build_ext):
@@ -16,7 +19,7 @@ class CMakeBuild(build_ext):
         import pybind11
 
         target = Path(self.get_ext_fullpath(ext.name)).resolve()
-        build = Path(os.environ.get("MANTLEPT_PY_BUILD", ROOT / "build-python"))
+        build = BUILD
         configure = [
             "cmake", "-S", str(ROOT), "-B", str(build),
             "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DMANTLEPT_TESTS=OFF",
@@ -35,4 +38,9 @@ class CMakeBuild(build_ext):
         self.copy_file(str(built), str(target))
 
 
-setup(ext_modules=[Extension("mantlept", sources=[])], cmdclass={"build_ext": CMakeBuild})
+setup(
+    ext_modules=[Extension("mantlept", sources=[])],
+    cmdclass={"build_ext": CMakeBuild},
+    options={"build": {"build_base": str(BUILD / "setuptools")},
+             "egg_info": {"egg_base": str(BUILD)}},
+)

@@ -173,3 +173,40 @@ def test_methods_as_the_command_lists_them(cli):
     assert len(mantlept.methods("oxybarometer")) == 9
     with pytest.raises(ValueError):
         mantlept.methods("thermometers")
+
+
+def test_geotherm_fits_as_the_command(example_table, generated_table, cli, tmp_path):
+    import json
+
+    frame = read_table(example_table)
+    cases = [
+        (mantlept.calc(frame, ["7,5", "25,5"]), [], dict(pair=(7, 5))),
+        (mantlept.calc(frame, ["7,5"], mc=50, seed=3), ["--mc", "50", "--seed", "3"], {}),
+        (mantlept.calc(str(generated_table), ["25,5"]), [], dict(sigma_T=80, sigma_P=2)),
+    ]
+    for number, (result, mc_options, options) in enumerate(cases):
+        points = tmp_path / f"points{number}.csv"
+        source = generated_table if number == 2 else example_table
+        pairs = [a for p in sorted(set(zip(result.thermometer, result.barometer)))
+                 for a in ("-p", f"{p[0]},{p[1]}")]
+        points.write_text(cli("calc", source, *pairs, *mc_options, "-q"))
+        args = ["geotherm", points, "--format", "json", "-o", tmp_path / "table.csv",
+                "--svg", tmp_path / "cli.svg"]
+        if "pair" in options:
+            args += ["--pair", "7,5"]
+        if "sigma_T" in options:
+            args += ["--sigma-T", "80", "--sigma-P", "2"]
+        expected = json.loads(cli(*args))
+        summary, table = mantlept.geotherm(result, svg=tmp_path / "py.svg", **options)
+        assert summary == expected
+        pd.testing.assert_frame_equal(table, pd.read_csv(tmp_path / "table.csv"))
+        assert (tmp_path / "py.svg").read_bytes() == (tmp_path / "cli.svg").read_bytes()
+        from_path, _ = mantlept.geotherm(points, **options)
+        assert from_path == expected
+    only, table = mantlept.geotherm(None, q0=45)
+    assert only == json.loads(cli("geotherm", "--q0", "45", "--format", "json"))
+    assert len(table) > 100
+    with pytest.raises(ValueError, match="several thermometer-barometer pairs"):
+        mantlept.geotherm(cases[0][0])
+    with pytest.raises(ValueError, match="q0 lies outside"):
+        mantlept.geotherm(None, q0=500)
