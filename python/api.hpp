@@ -11,6 +11,8 @@ namespace mantlept::python {
 void addMethods(pybind11::module_& m);
 // calc(data, pairs, ...) -> DataFrame
 void addCalc(pybind11::module_& m);
+// geotherm(points, ...) -> (dict, DataFrame)
+void addGeotherm(pybind11::module_& m);
 
 // A data or usage error: raised in Python as ValueError with the message the
 // command line prints.

@@ -2,6 +2,8 @@
 // data frame (calc's own result or any table with T and P) or a file: the
 // summary of `--format json` as a dict and the geotherm every km as a data
 // frame.
+#include <pybind11/stl.h>
+
 #include <optional>
 #include <sstream>
 #include <string>

@@ -18,4 +18,5 @@ PYBIND11_MODULE(mantlept, m) {
   m.attr("__version__") = "1.0.0";
   mantlept::python::addMethods(m);
   mantlept::python::addCalc(m);
+  mantlept::python::addGeotherm(m);
 }
