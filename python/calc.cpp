@@ -251,7 +251,6 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
     spec.seed = seed;
     if (mc > 0) spec.sigma = sigmaOf(sigma, relSigma);
     opened = openData(data, sheetName);
-    s.inputFileName = isDataFrame(data) ? "DataFrame" : std::string();
   } catch (const std::runtime_error& e) {
     if (dynamic_cast<const py::value_error*>(&e) != nullptr) throw;
     throw usageError(e.what());
@@ -296,10 +295,11 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
       failure = e.what();
     }
   }
+  // KeyboardInterrupt is pending: nothing more is said.
+  if (interrupted) throw py::error_already_set();
   std::ostringstream notes;
   opened.input->report(notes, false);
   warnLines(notes.str());
-  if (interrupted) throw py::error_already_set();
   if (!failure.empty()) throw usageError(failure);
   return columns.frame();
 }
