@@ -95,7 +95,7 @@ TidyColumns::TidyColumns(std::string_view header) {
     std::string name(header.substr(start, comma - start));
     Kind kind = Kind::Unknown;
     if (name == "sample" || name == "thermometer_label" || name == "barometer_label" ||
-        name == "status")
+        name == "status" || name == "flags")
       kind = Kind::Text;
     else if (name == "converged")
       kind = Kind::Bool;
@@ -208,7 +208,7 @@ py::object TidyColumns::frame() const {
             break;
           }
         }
-        if (numbers.size() == c.text.size()) {
+        if (!numbers.empty() && numbers.size() == c.text.size()) {
           data[name] = py::array_t<double>(static_cast<py::ssize_t>(numbers.size()), numbers.data());
           break;
         }

@@ -28,7 +28,8 @@ std::string pairText(py::handle pair) {
 }
 
 py::tuple geothermFit(py::object points, py::object pair, std::optional<double> q0,
-                      double sigmaT, double sigmaP, py::object pUnit, py::object svg) {
+                      double sigmaT, double sigmaP, py::object pUnit, bool dropFlagged,
+                      py::object svg) {
   geotherm::GeothermRequest request;
   geotherm::PointsOptions& o = request.points;
   o.pair = pairText(pair);
@@ -37,6 +38,7 @@ py::tuple geothermFit(py::object points, py::object pair, std::optional<double> 
     throw usageError("mantlept: p_unit is kbar or GPa, not \"" + o.pUnit + "\"");
   o.sigmaT_C = sigmaT;
   o.sigmaP = sigmaP;
+  o.dropFlagged = dropFlagged;
   request.q0 = q0;
   request.format = geotherm::SummaryFormat::Json;
   request.table = true;
@@ -87,13 +89,15 @@ py::tuple geothermFit(py::object points, py::object pair, std::optional<double> 
 void addGeotherm(py::module_& m) {
   m.def("geotherm", &geothermFit, py::arg("points"), py::arg("pair") = py::none(),
         py::arg("q0") = py::none(), py::arg("sigma_T") = 50.0, py::arg("sigma_P") = 3.0,
-        py::arg("p_unit") = py::none(), py::arg("svg") = py::none(),
+        py::arg("p_unit") = py::none(), py::arg("drop_flagged") = false,
+        py::arg("svg") = py::none(),
         "Fits the surface heat flow q0 of the conductive geotherm family to P-T points, as\n"
         "`mantlept geotherm` does. points: calc's result DataFrame (its ok rows of one pair,\n"
         "chosen by pair=(T, B) or \"T,B\"), any DataFrame or table with T and P columns, or\n"
         "None with q0. q0: no fit, the geotherm of this heat flow (mW/m2). sigma_T (deg C),\n"
         "sigma_P (unit of P): errors of points without their own. p_unit: 'kbar' or 'GPa'\n"
-        "for a bare P column. svg: a path to write the P-T diagram to.\n"
+        "for a bare P column. drop_flagged: leave out calc rows with any flag. svg: a path\n"
+        "to write the P-T diagram to.\n"
         "Returns (summary, table): the keys of `geotherm --format json` as a dict, and the\n"
         "geotherm every km as a DataFrame.");
 }
