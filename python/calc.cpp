@@ -228,8 +228,8 @@ struct Pending {
 py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
                 py::object sigma, py::object sheet) {
-  CalcRequest spec;
-  RunSettings& s = spec.settings;
+  CalcRequest request;
+  RunSettings& s = request.settings;
   s.combinations = pairsOf(pairs);
   s.combinationCount = static_cast<int>(s.combinations.size());
   if (oxy < 0 || oxy > 9) throw usageError("mantlept: oxy is an oxybarometer 0..9 (0: none)");
@@ -247,15 +247,15 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   std::unique_ptr<AnalysisInput> input;
   OpenedData opened;
   try {
-    spec.draws = mc;
-    spec.seed = seed;
-    if (mc > 0) spec.sigma = sigmaOf(sigma, relSigma);
+    request.draws = mc;
+    request.seed = seed;
+    if (mc > 0) request.sigma = sigmaOf(sigma, relSigma);
     opened = openData(data, sheetName);
   } catch (const std::runtime_error& e) {
     if (dynamic_cast<const py::value_error*>(&e) != nullptr) throw;
     throw usageError(e.what());
   }
-  const CalcRun run(std::move(spec));
+  const CalcRun run(std::move(request));
   TidyColumns columns(run.header());
 
   std::string failure;
