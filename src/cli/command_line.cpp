@@ -10,6 +10,7 @@
 #include "cli/calc_command.hpp"
 #include "cli/convert_command.hpp"
 #include "cli/geotherm_command.hpp"
+#include "cli/grains_command.hpp"
 #include "cli/methods_command.hpp"
 #include "cli/new_file.hpp"
 #include "methods/method_needs.hpp"
@@ -39,6 +40,7 @@ constexpr const char* kOverview =
     "  mantlept convert table.xlsx -o analyses.txt    table to fixed columns\n"
     "  mantlept methods 7 --kind thermometer          what a method needs\n"
     "  mantlept geotherm results.csv --svg pt.svg     geotherm fit and diagram\n"
+    "  mantlept grains garnets.csv --q0 40 --svg d.svg  garnet classes and depths\n"
     "Each command has its own --help.";
 
 // Integers of a text, all of it (no sign, no blanks).
@@ -247,6 +249,41 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_flag("--drop-flagged", o.dropFlagged, "leave out calc rows with any flag");
 }
 
+void addGrains(CLI::App& app, cli::GrainsOptions& o) {
+  CLI::App* g = app.add_subcommand(
+      "grains", "concentrate garnets: class, Ni-in-garnet T, depth on a geotherm, depth sections");
+  g->footer(
+      "Example:\n"
+      "  mantlept grains garnets.csv --q0 40 -o grains.csv --svg section.svg\n"
+      "  mantlept grains garnets.csv --fit pt.csv --pair 7,5 --sections bins.csv\n"
+      "GRAINS is any table calc reads; every sample with a garnet is one grain. Ni\n"
+      "comes from a Ni ppm column (Ni_Gt) or from NiO (ppm = NiO / 1.2725e-4).\n"
+      "Classes after Grutter et al. (2004); the depth is where the geotherm reaches\n"
+      "the grain's temperature. --sections and --svg need a geotherm.");
+  g->add_option("GRAINS", o.grains, "table or workbook of garnet analyses (- = standard input)")
+      ->required();
+  CLI::Option* q0 = g->add_option("--q0", o.q0, "the geotherm of this surface heat flow (mW/m2)");
+  CLI::Option* fit =
+      g->add_option("--fit", o.fit, "the geotherm fitted to these P-T points (as geotherm does)");
+  q0->excludes(fit);
+  g->add_option("--pair", o.pair, "the thermometer,barometer pair of calc results in --fit")
+      ->needs(fit);
+  g->add_option("--thermometer", o.thermometer, "canil1999 (default), ryan1996 or sudholz2021")
+      ->check(CLI::IsMember({"canil1999", "ryan1996", "sudholz2021"}));
+  g->add_option("--ni-olivine", o.niOlivine_ppm, "Ni of the olivine (ppm; 3000)")
+      ->check(CLI::Range(1.0, 100000.0));
+  g->add_option("--bin", o.bin_km, "depth bin of the sections (km; 10)")
+      ->check(CLI::Range(0.1, 300.0));
+  g->add_option("-o,--output", o.output, "one row per grain (CSV)");
+  g->add_option("--sections", o.sections, "grain counts per depth bin and class (CSV)");
+  g->add_option("--svg", o.svg, "the depth-section diagram (SVG)");
+  g->add_option("--format", o.format, "summary as key: value lines or JSON")
+      ->check(CLI::IsMember({"text", "json"}));
+  g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  g->add_flag("--force", o.force, "replace existing output files");
+  g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
 void addConvert(CLI::App& app, ConvertOptions& o) {
   CLI::App* c =
       app.add_subcommand("convert", "write a table of analyses as the fixed-column analysis file");
@@ -317,7 +354,8 @@ std::string sharedFile(const std::vector<NamedFile>& outputs,
 
 int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>& pairs,
                const std::string& start, const std::string& totals, ConvertOptions& convert, MethodsOptions& methods,
-               cli::GeothermOptions& geotherm, std::ostream& out, std::ostream& err) {
+               cli::GeothermOptions& geotherm, cli::GrainsOptions& grains, std::ostream& out,
+               std::ostream& err) {
   auto usage = [&](const char* command, const std::string& message) {
     if (message.empty()) return false;
     err << "mantlept " << command << ": " << message << '\n';
@@ -364,6 +402,22 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
     }
     return cli::runGeotherm(geotherm, out, err);
   }
+  if (app.got_subcommand("grains")) {
+    const CLI::App& g = *app.get_subcommand("grains");
+    if (usage("grains", emptyOutputName(g, {"--output", "--sections", "--svg"},
+                                        {&grains.output, &grains.sections, &grains.svg})) ||
+        usage("grains", sharedFile({{"-o", &grains.output},
+                                    {"--sections", &grains.sections},
+                                    {"--svg", &grains.svg}},
+                                   {{"grains table", &grains.grains}, {"points table", &grains.fit}}))) {
+      return 2;
+    }
+    if ((!grains.sections.empty() || !grains.svg.empty()) && !grains.q0 && grains.fit.empty()) {
+      err << "mantlept grains: --sections and --svg need a geotherm (--q0 Q or --fit POINTS)\n";
+      return 2;
+    }
+    return cli::runGrains(grains, out, err);
+  }
   out << app.help();
   return 0;
 }
@@ -387,6 +441,8 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
   addMethods(app, methods);
   cli::GeothermOptions geotherm;
   addGeotherm(app, geotherm);
+  cli::GrainsOptions grains;
+  addGrains(app, grains);
 
   try {
     app.parse(argc, argv);
@@ -400,7 +456,7 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     int code = app.exit(e, out, err);
     return code == 0 ? 0 : 2;
   }
-  return runCommand(app, calc, pairs, start, totals, convert, methods, geotherm, out, err);
+  return runCommand(app, calc, pairs, start, totals, convert, methods, geotherm, grains, out, err);
 }
 
 }  // namespace

@@ -20,10 +20,10 @@ struct PointsError : std::runtime_error {
 };
 
 struct PointsOptions {
-  std::string path;   // names the table in messages
-  std::string sheet;  // workbook sheet (empty: the first)
-  std::string pair;   // "T,B" (numbers or labels) or empty
-  std::string pUnit;  // unit of a bare P column: "", "kbar", "GPa"
+  std::string path;                // names the table in messages
+  std::string sheet;               // workbook sheet (empty: the first)
+  std::string pair;                // "T,B" (numbers or labels) or empty
+  std::string pUnit;               // unit of a bare P column: "", "kbar", "GPa"
   std::optional<double> sigmaT_C;  // error of points without one (°C)
   std::optional<double> sigmaP;    // error of points without one (unit of P)
   bool quiet = false;              // no notes

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "core/input_file.hpp"
-#include "core/prefixed_stream.hpp"
 #include "minerals/analysis_reader.hpp"
 #include "tables/association_table.hpp"
 #include "tables/diagnostics.hpp"
@@ -16,11 +14,8 @@ namespace {
 // The fixed-column analysis file, through the dialogue's reader.
 class FixedColumnInput final : public AnalysisInput {
  public:
-  FixedColumnInput(std::FILE* file, bool owned, const std::string& name)
-      : file_(file), owned_(owned), reader_(file, name) {}
-  ~FixedColumnInput() override {
-    if (owned_) std::fclose(file_);
-  }
+  FixedColumnInput(std::unique_ptr<tables::OpenInput> input, std::FILE* file)
+      : input_(std::move(input)), reader_(file, input_->name()) {}
   bool next(Association& a) override {
     switch (reader_.next(a)) {
       case AnalysisReader::Status::Association:
@@ -35,8 +30,7 @@ class FixedColumnInput final : public AnalysisInput {
   bool fixedColumns() const override { return true; }
 
  private:
-  std::FILE* file_;
-  bool owned_;
+  std::unique_ptr<tables::OpenInput> input_;  // owns the stream the reader reads
   AnalysisReader reader_;
 };
 
@@ -54,29 +48,27 @@ class TableInput final : public AnalysisInput {
   tables::AssociationTable table_;
 };
 
+// The input is opened once and told apart by its content: a pipe or FIFO
+// given by name is never reopened.
 std::unique_ptr<AnalysisInput> openInput(const std::string& path, const std::string& sheet) {
   using tables::InputKind;
-  if (path == "-") {
-    std::string head;
-    readHead(stdin, head);
-    if (tables::detectInputKind(head) != InputKind::FixedColumn) {
-      return std::make_unique<TableInput>(tables::openTable(stdin, "standard input", head));
-    }
-    std::FILE* f = prefixedStream(head, stdin);
-    if (f == nullptr) throw InputError("mantlept: standard input cannot be read");
-    return std::make_unique<FixedColumnInput>(f, true, "standard input");
-  }
-  InputFile file;
-  if (!file.open(path)) throw InputError("mantlept: " + path + ": " + file.error());
-  if (tables::detectInputKind(path) != InputKind::FixedColumn) {
-    file.close();
-    return std::make_unique<TableInput>(tables::openTable(path, sheet));
+  auto input = std::make_unique<tables::OpenInput>(path);
+  if (input->empty())
+    throw InputError("mantlept: " + input->name() + ": no analyses (the input is empty)");
+  if (input->kind() != InputKind::FixedColumn)
+    return std::make_unique<TableInput>(input->table(sheet));
+  if (!input->encoding().empty()) {
+    throw InputError("mantlept: " + input->name() + ": " + input->encoding() +
+                     " text is read only as a table with a header row; save the "
+                     "fixed-column analysis file as UTF-8 or plain text");
   }
   if (!sheet.empty()) {
-    throw InputError("mantlept: " + path + ": --sheet goes with a workbook, and this is a " +
-                     "fixed-column analysis file");
+    throw InputError("mantlept: " + input->name() + ": --sheet goes with a workbook, and this " +
+                     "is a fixed-column analysis file");
   }
-  return std::make_unique<FixedColumnInput>(file.release(), true, path);
+  std::FILE* bytes = input->bytes();
+  if (bytes == nullptr) throw InputError("mantlept: " + input->name() + ": cannot be read");
+  return std::make_unique<FixedColumnInput>(std::move(input), bytes);
 }
 
 }  // namespace

@@ -17,9 +17,13 @@ bool blank(const std::vector<std::string>& cells) {
   return true;
 }
 
+// The first 20 names quoted, then how many more there are.
 std::string quotedList(const std::vector<std::string>& names) {
+  constexpr std::size_t kShown = 20;
   std::string list;
-  for (const std::string& n : names) list += (list.empty() ? "\"" : ", \"") + printable(n) + "\"";
+  for (std::size_t i = 0; i < names.size() && i < kShown; ++i)
+    list += (list.empty() ? "\"" : ", \"") + printable(names[i]) + "\"";
+  if (names.size() > kShown) list += " and " + std::to_string(names.size() - kShown) + " more";
   return list;
 }
 
@@ -138,7 +142,7 @@ bool AssociationTable::readRow() {
   }
 }
 
-Real AssociationTable::value(int column, int oxide, double factor) {
+Real AssociationTable::value(int column, int oxide, double factor, double* read) {
   const std::string& text = cells_[static_cast<std::size_t>(column)];
   // A source that holds numbers hands them over as they are (NaN: empty).
   double held = 0;
@@ -161,6 +165,7 @@ Real AssociationTable::value(int column, int oxide, double factor) {
     return 0;
   }
   double v = cell.value * factor;
+  if (read != nullptr && v > 0) *read = cell.value;
   if (v < 0) {
     if (cell.value < -0.05) throw problem("is negative");
     diagnostics_.note("negative", "small negative values (down to -0.05) read as 0");
@@ -171,12 +176,13 @@ Real AssociationTable::value(int column, int oxide, double factor) {
   return static_cast<Real>(v);
 }
 
-bool AssociationTable::readOxides(int slot, OxideValues& ox) {
+bool AssociationTable::readOxides(int slot, OxideValues& ox, double& niPpm) {
   ox = OxideValues{};
+  niPpm = 0;
   bool any = false;
   for (const Column& c : columns_) {
     if (c.slot != slot) continue;
-    ox[c.oxide] = value(c.index, c.oxide, c.factor);
+    ox[c.oxide] = value(c.index, c.oxide, c.factor, c.nickelPpm ? &niPpm : nullptr);
     if (ox[c.oxide] != 0) any = true;
   }
   return any;
@@ -215,8 +221,8 @@ bool AssociationTable::nextWide(Association& a) {
           : std::string();
   a.info.set(a.sample, description);
   for (int slot = 0; slot < kSlotCount; ++slot)
-    a.present[static_cast<std::size_t>(slot)] =
-        readOxides(slot, a.ox[static_cast<std::size_t>(slot)]);
+    a.present[static_cast<std::size_t>(slot)] = readOxides(
+        slot, a.ox[static_cast<std::size_t>(slot)], a.niPpm[static_cast<std::size_t>(slot)]);
   return true;
 }
 
@@ -266,13 +272,15 @@ bool AssociationTable::nextLong(Association& a) {
       continue;
     }
     OxideValues ox;
-    if (!readOxides(-1, ox)) continue;
+    double niPpm = 0;
+    if (!readOxides(-1, ox, niPpm)) continue;
     auto s = static_cast<std::size_t>(slot);
     if (a.present[s])
       diagnostics_.warn("twice", "a sample with two analyses of one mineral (\"" +
                                      printable(a.sample) + "\", row " + std::to_string(row_) +
                                      ") keeps the later one");
     a.ox[s] = ox;
+    a.niPpm[s] = niPpm;
     a.present[s] = true;
   }
   if (!started) return false;

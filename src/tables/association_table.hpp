@@ -42,8 +42,10 @@ class AssociationTable {
   };
 
   bool readRow();  // the next row that is not blank, checked against the header
-  Real value(int column, int oxide, double factor);
-  bool readOxides(int slot, OxideValues& ox);  // true when any is not zero
+  // `read` (when given) receives the number of a cell above 0 as written.
+  Real value(int column, int oxide, double factor, double* read = nullptr);
+  // True when any is not zero; niPpm: Ni of a ppm column as written, else 0.
+  bool readOxides(int slot, OxideValues& ox, double& niPpm);
   std::string sampleOf();
   bool nextLong(Association& a);
   bool nextWide(Association& a);
