@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <map>
 #include <thread>
 
 #include "cli/calc_command.hpp"
@@ -94,6 +95,17 @@ std::string checkStart(const std::string& text) {
   return "";
 }
 
+// Which spot analyses of tables with a rim/core column are kept.
+void addRimCore(CLI::App* command, tables::RimCore& choice) {
+  const std::map<std::string, tables::RimCore> choices = {
+      {"all", tables::RimCore::All}, {"core", tables::RimCore::Core}, {"rim", tables::RimCore::Rim}};
+  command
+      ->add_option("--rim-core", choice,
+                   "where a table has a rim/core column: keep core or rim analyses, or all")
+      ->transform(CLI::CheckedTransformer(choices, CLI::ignore_case))
+      ->option_text("core|rim|all (all)");
+}
+
 void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start) {
   CLI::App* calc = app.add_subcommand(
       "calc", "T, P (and fO2) of every sample of an analysis file or table, as tidy rows");
@@ -101,10 +113,14 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
       "Example:\n"
       "  mantlept calc xenoliths.csv -p 7,5 -p 8,5 -x 5 -o results.csv\n"
       "  mantlept calc xenoliths.csv -p 7,5 --mc 1000 --seed 7\n"
-      "ANALYSES is a fixed-column analysis file, a delimited table (.csv, .tsv,\n"
-      ".txt with a header row) or an .xlsx workbook; - reads standard input.");
-  calc->add_option("ANALYSES", o.analyses, "analysis file, table or workbook (- = standard input)")
+      "  mantlept calc opx.csv cpx.csv garnet.csv -p 7,5 --rim-core core\n"
+      "ANALYSES is a fixed-column analysis file, or one or more delimited tables\n"
+      "(.csv, .tsv, .txt with a header row) and .xlsx workbooks, whose rows are\n"
+      "joined by sample name and averaged per mineral; - reads standard input.");
+  calc->add_option("ANALYSES", o.analyses,
+                   "analysis file, or tables and workbooks (- = standard input)")
       ->required();
+  addRimCore(calc, o.rimCore);
   calc->add_option("-p,--pair", pairs, "thermometer and barometer numbers, 7,5 or 0705 (1 to 12)")
       ->required()
       ->check(CLI::Validator(checkPair, "T,B"));
@@ -166,10 +182,13 @@ void addConvert(CLI::App& app, ConvertOptions& o) {
   c->footer(
       "Example:\n"
       "  mantlept convert xenoliths.xlsx -o xenoliths.txt\n"
+      "  mantlept convert opx.csv garnet.csv -o xenoliths.txt\n"
+      "Rows of several tables are joined by sample name and averaged per mineral.\n"
       "Oxides are written with 3 decimals in their 8-column fields, the\n"
       "description cut to its 32 columns. Two consecutive samples whose names\n"
       "agree in their first 8 characters would merge into one: an error.");
-  c->add_option("TABLE", o.table, "table or workbook (- = standard input)")->required();
+  c->add_option("TABLE", o.tables, "tables or workbooks (- = standard input)")->required();
+  addRimCore(c, o.rimCore);
   c->add_option("-o,--output", o.output, "the analysis file to write (default: standard output)");
   c->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   c->add_flag("--force", o.force, "replace an existing output file");

@@ -13,7 +13,22 @@ void Diagnostics::add(bool warning, const std::string& key, const std::string& t
     ++found->count;
     return;
   }
-  entries_.push_back({warning, key, text, 1});
+  entries_.push_back({warning, key, text, 1, {}});
+}
+
+void Diagnostics::tally(const std::string& key, const std::string& lead,
+                        const std::string& item) {
+  add(false, key, lead);
+  auto& items = std::find_if(entries_.begin(), entries_.end(),
+                             [&](const Entry& e) { return e.key == key; })
+                    ->items;
+  auto found = std::find_if(items.begin(), items.end(),
+                            [&](const std::pair<std::string, long>& i) { return i.first == item; });
+  if (found != items.end()) {
+    ++found->second;
+  } else {
+    items.emplace_back(item, 1);
+  }
 }
 
 long Diagnostics::count(const std::string& key) const {
@@ -31,7 +46,15 @@ void Diagnostics::print(std::ostream& err, bool quiet) const {
   for (const Entry& e : entries_) {
     if (quiet && !e.warning) continue;
     err << (e.warning ? "mantlept: warning: " : "mantlept: note: ") << e.text;
-    if (e.count > 1) err << " (" << e.count << " times)";
+    if (!e.items.empty()) {
+      const char* separator = ": ";
+      for (const auto& [item, count] : e.items) {
+        err << separator << '"' << item << "\" (" << count << ')';
+        separator = ", ";
+      }
+    } else if (e.count > 1) {
+      err << " (" << e.count << " times)";
+    }
     err << '\n';
   }
 }

@@ -3,6 +3,7 @@
 // once each at the end, with the number of times they arose.
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mantlept::tables {
@@ -13,6 +14,10 @@ class Diagnostics {
   // key is the one printed, later calls with that key only count.
   void note(const std::string& key, const std::string& text) { add(false, key, text); }
   void warn(const std::string& key, const std::string& text) { add(true, key, text); }
+
+  // Counts one more `item` under `key`: a note printed once as `lead` and the
+  // items with their counts, as `lead: "A" (3), "B" (1)`.
+  void tally(const std::string& key, const std::string& lead, const std::string& item);
 
   // Times `key` was recorded (0 when never).
   long count(const std::string& key) const;
@@ -29,6 +34,7 @@ class Diagnostics {
     std::string key;
     std::string text;
     long count;
+    std::vector<std::pair<std::string, long>> items;  // of a tally
   };
   void add(bool warning, const std::string& key, const std::string& text);
   std::vector<Entry> entries_;

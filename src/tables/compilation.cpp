@@ -1,0 +1,107 @@
+#include "tables/compilation.hpp"
+
+#include <cctype>
+
+namespace mantlept::tables {
+
+namespace {
+
+bool beginsWith(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+Compilation::Compilation(Diagnostics& diagnostics, RimCore choice)
+    : diagnostics_(diagnostics), choice_(choice) {}
+
+bool Compilation::kept(const TableRow& row) {
+  if (choice_ == RimCore::All || !row.hasPosition) return true;
+  if (beginsWith(row.position, choice_ == RimCore::Core ? "core" : "rim")) return true;
+  leftOut_ += static_cast<long>(row.analyses.size());
+  return false;
+}
+
+void Compilation::add(const TableRow& row) {
+  auto found = index_.find(row.sample);
+  std::uint32_t at = 0;
+  if (found == index_.end()) {
+    at = static_cast<std::uint32_t>(groups_.size());
+    Group& g = groups_.emplace_back();
+    g.sample = row.sample;
+    g.sums.fill(-1);
+    index_.emplace(std::string_view(g.sample), at);
+  } else {
+    at = found->second;
+  }
+  Group& g = groups_[at];
+  if (g.description.empty()) g.description = row.description;
+  if (!kept(row)) return;
+  for (const RowAnalysis& analysis : row.analyses) {
+    std::int32_t& i = g.sums[static_cast<std::size_t>(analysis.slot)];
+    if (i < 0) {
+      i = static_cast<std::int32_t>(sums_.size());
+      sums_.emplace_back();
+    }
+    Sums& s = sums_[static_cast<std::size_t>(i)];
+    ++s.analyses;
+    for (int k = 0; k < OxideValues::kCount; ++k) {
+      if ((analysis.determined & (1u << k)) == 0) continue;
+      s.sum[static_cast<std::size_t>(k)] += static_cast<double>(analysis.ox[k]);
+      ++s.count[static_cast<std::size_t>(k)];
+    }
+  }
+}
+
+bool Compilation::next(Association& a) {
+  for (;;) {
+    if (next_ >= groups_.size()) {
+      finish();
+      return false;
+    }
+    const Group& g = groups_[next_++];
+    a.clear();
+    a.sample = g.sample;
+    a.info.set(g.sample, g.description);
+    bool any = false;
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+      if (g.sums[slot] < 0) continue;
+      const Sums& s = sums_[static_cast<std::size_t>(g.sums[slot])];
+      if (s.analyses > 1) ++averagedGroups_, averagedAnalyses_ += s.analyses;
+      OxideValues& ox = a.ox[slot];
+      for (int k = 0; k < OxideValues::kCount; ++k) {
+        auto kk = static_cast<std::size_t>(k);
+        // One analysis keeps its value as read; more are averaged in double.
+        ox[k] = s.count[kk] == 0 ? 0.0f
+                                 : static_cast<Real>(s.sum[kk] / static_cast<double>(s.count[kk]));
+        if (ox[k] != 0) a.present[slot] = true;
+      }
+      any = any || a.present[slot];
+    }
+    if (any) return true;
+    ++emptySamples_;
+  }
+}
+
+void Compilation::finish() {
+  if (next_ > groups_.size()) return;  // said already
+  next_ = groups_.size() + 1;
+  if (leftOut_ > 0)
+    diagnostics_.note("rimcore", std::to_string(leftOut_) +
+                                     " analyses left out by the rim/core choice (" +
+                                     (choice_ == RimCore::Core ? "core" : "rim") + ")");
+  if (averagedGroups_ > 0)
+    diagnostics_.note("averaged", std::to_string(averagedGroups_) +
+                                      " sample-mineral groups were averaged from " +
+                                      std::to_string(averagedAnalyses_) + " analyses");
+  if (emptySamples_ > 0)
+    diagnostics_.note("nothing", std::to_string(emptySamples_) +
+                                     (emptySamples_ == 1 ? " sample has" : " samples have") +
+                                     " no analysis of a mineral the program uses and gives "
+                                     "no rows");
+}
+
+}  // namespace mantlept::tables
