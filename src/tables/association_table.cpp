@@ -260,7 +260,7 @@ bool AssociationTable::readRow() {
   }
 }
 
-Real AssociationTable::value(int column, int oxide, double factor, bool& isBlank) {
+double AssociationTable::value(int column, int oxide, double factor, bool& isBlank) {
   const std::string& text = cells_[static_cast<std::size_t>(column)];
   isBlank = false;
   if (text.empty()) {
@@ -294,7 +294,7 @@ Real AssociationTable::value(int column, int oxide, double factor, bool& isBlank
   double v = cell.value * factor;
   // No oxide exceeds the whole analysis: a date serial or a misplaced number.
   if (v > 100) throw problem("is above 100 wt% (" + std::string(oxideName(oxide)) + ")");
-  return static_cast<Real>(v);
+  return v;
 }
 
 // One mineral's oxides from its columns. Of the iron columns a row takes total
@@ -303,24 +303,24 @@ Real AssociationTable::value(int column, int oxide, double factor, bool& isBlank
 bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   constexpr int kFeO = 4, kFe2O3 = 11;
   analysis.slot = slot;
-  analysis.ox = OxideValues{};
+  analysis.ox.fill(0);
   analysis.determined = 0;
-  std::array<Real, 5> iron{};
+  std::array<double, 5> iron{};
   std::array<bool, 5> ironGiven{};
   for (const Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
     bool isBlank = false;
-    Real v = value(c.index, c.oxide, c.factor, isBlank);
+    double v = value(c.index, c.oxide, c.factor, isBlank);
     if (c.iron != ColumnMeaning::NotIron) {
       iron[static_cast<std::size_t>(c.iron)] = v;
       ironGiven[static_cast<std::size_t>(c.iron)] = !isBlank;
       continue;
     }
-    analysis.ox[c.oxide] = v;
+    analysis.ox[static_cast<std::size_t>(c.oxide)] = v;
     if (!isBlank) analysis.determined |= static_cast<std::uint16_t>(1u << c.oxide);
   }
   auto set = [&](int oxide, int role) {
     if (!ironGiven[static_cast<std::size_t>(role)]) return;
-    analysis.ox[oxide] = iron[static_cast<std::size_t>(role)];
+    analysis.ox[static_cast<std::size_t>(oxide)] = iron[static_cast<std::size_t>(role)];
     analysis.determined |= static_cast<std::uint16_t>(1u << oxide);
   };
   if (ironGiven[ColumnMeaning::FeOTotal] && iron[ColumnMeaning::FeOTotal] > 0) {
@@ -333,8 +333,9 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   } else {
     set(kFeO, ColumnMeaning::FeOTotal);  // a total FeO below detection
   }
-  for (int k = 0; k < OxideValues::kCount; ++k)
-    if (analysis.ox[k] != 0) return true;
+  // Zero also when every value is below single precision's smallest.
+  for (double v : analysis.ox)
+    if (static_cast<Real>(v) != 0) return true;
   return false;
 }
 

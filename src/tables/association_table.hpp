@@ -7,6 +7,7 @@
 //    ("SiO2_Opx", "FeOt_Gt"); a mineral whose cells are all empty or zero is
 //    not present.
 // Rows are not joined here: a Compilation groups them by sample.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,12 +19,13 @@
 
 namespace mantlept::tables {
 
-// One mineral analysis of a row: oxide wt% and which oxides were determined
-// (bit k for oxide k: the cell was not blank; a bdl or negative cell is
-// determined as 0).
+// One mineral analysis of a row: oxide wt% as read (in double, so that an
+// average is rounded to single precision once) and which oxides were
+// determined (bit k for oxide k: the cell was not blank; a bdl or negative
+// cell is determined as 0).
 struct RowAnalysis {
   int slot = -1;
-  OxideValues ox;
+  std::array<double, OxideValues::kCount> ox{};
   std::uint16_t determined = 0;
 };
 
@@ -67,7 +69,7 @@ class AssociationTable {
   void checkRowWidth();
   void readText();  // Latin-1 cells as UTF-8
   // The value of a cell and whether it is blank.
-  Real value(int column, int oxide, double factor, bool& blank);
+  double value(int column, int oxide, double factor, bool& blank);
   bool readOxides(int slot, RowAnalysis& analysis);  // true when any is not zero
   std::string textOf(int column);
   [[noreturn]] void fail(const std::string& what) const;

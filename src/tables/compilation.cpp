@@ -1,3 +1,4 @@
+// This module computes in double precision.
 #include "tables/compilation.hpp"
 
 #include <cctype>
@@ -50,7 +51,7 @@ void Compilation::add(const TableRow& row) {
     ++s.analyses;
     for (int k = 0; k < OxideValues::kCount; ++k) {
       if ((analysis.determined & (1u << k)) == 0) continue;
-      s.sum[static_cast<std::size_t>(k)] += static_cast<double>(analysis.ox[k]);
+      s.sum[static_cast<std::size_t>(k)] += analysis.ox[static_cast<std::size_t>(k)];
       ++s.count[static_cast<std::size_t>(k)];
     }
   }
@@ -74,7 +75,8 @@ bool Compilation::next(Association& a) {
       OxideValues& ox = a.ox[slot];
       for (int k = 0; k < OxideValues::kCount; ++k) {
         auto kk = static_cast<std::size_t>(k);
-        // One analysis keeps its value as read; more are averaged in double.
+        // One analysis keeps its value as read; more are averaged in double,
+        // rounded to single precision once.
         ox[k] = s.count[kk] == 0 ? 0.0f
                                  : static_cast<Real>(s.sum[kk] / static_cast<double>(s.count[kk]));
         if (ox[k] != 0) a.present[slot] = true;
