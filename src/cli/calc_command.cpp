@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "run/analysis_input.hpp"
@@ -15,6 +16,7 @@
 #include "methods/catalogue.hpp"
 #include "report/results_file.hpp"
 #include "report/tidy_rows.hpp"
+#include "run/calc_run.hpp"
 #include "solver/engine.hpp"
 #include "tables/open_table.hpp"
 #include "uncertainty/monte_carlo.hpp"
@@ -68,13 +70,11 @@ RunSettings calcSettings(const CalcOptions& o) {
 
 namespace {
 
-// One association on its way through the pipeline: read and evaluated in
-// input order on the caller's thread, its draws on a worker.
+// One association on its way through the pipeline: read in input order on the
+// caller's thread, evaluated (with its draws) on a worker.
 struct Pending {
   std::uint64_t index = 0;
   Association association;
-  RunState before;  // the store as the association found it
-  std::vector<CombinationOutcome> outcomes;
   std::string legacyRow;
 };
 
@@ -118,18 +118,22 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       commitOutput(legacyFile, "results file");
     }
     const bool drawing = options.draws > 0;
-    const SigmaTable sigma = drawing ? chosenSigmas(options) : SigmaTable{};
+    CalcRequest request;
+    request.settings = settings;
+    request.draws = options.draws;
+    request.seed = options.seed;
+    if (drawing) request.sigma = chosenSigmas(options);
+    const CalcRun run(std::move(request));
     TidySink tidy(out, tidyFile);
-    std::string header = tidyHeader();
-    if (drawing) {
-      header += tidySpreadHeader();
-    }
-    tidy.write(header + "\n");
+    tidy.write(run.header() + "\n");
 
+    // The dialogue's results file keeps the dialogue's sequence: one store
+    // carried from pair to pair and from association to association. The tidy
+    // rows never see that store: each sample and pair is evaluated alone.
     NullTerminal quiet;
-    RunState s;
-    s.startT = settings.startT;
-    s.startP = settings.startP;
+    RunState legacy;
+    legacy.startT = settings.startT;
+    legacy.startP = settings.startP;
     CombinationResults results{};
     ReportState report;
     const bool ferric = settings.ferricOption == 2;
@@ -137,9 +141,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     std::uint64_t count = 0;
     int stopSignal = 0;
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);
+    const std::function<bool()> stopped = [] { return stopRequested != 0; };
 
-    // Read and evaluate in input order: the store carries values from one
-    // association to the next, exactly as in the dialogue.
     auto produce = [&](Pending& p) {
       if (stopRequested != 0) {
         stopSignal = static_cast<int>(stopRequested);
@@ -147,42 +150,30 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       }
       if (!input->next(p.association)) return false;
       p.index = count++;
-      if (drawing) p.before = s;
-      prepareAssociation(s, p.association, ferric, quiet);
-      p.outcomes.clear();
-      for (int k = 0; k < pairs; ++k) {
-        p.outcomes.push_back(evaluateCombination(s, settings, k, results, quiet));
-      }
-      // The estimates run for every association, as in the dialogue, so that
-      // the values they keep for the next one are the same.
-      FeNumbers fe = estimateFeNumbers(s, report);
       p.legacyRow.clear();
       if (legacyFile.isOpen()) {
-        appendResultsRow(p.legacyRow, s, settings, p.association.info, fe, results);
+        prepareAssociation(legacy, p.association, ferric, quiet);
+        for (int k = 0; k < pairs; ++k) evaluateCombination(legacy, settings, k, results, quiet);
+        FeNumbers fe = estimateFeNumbers(legacy, report);
+        appendResultsRow(p.legacyRow, legacy, settings, p.association.info, fe, results);
         p.legacyRow += '\n';
       }
       return true;
     };
     auto work = [&](Pending& p) {
-      std::vector<PairSpread> spreads;
-      if (drawing) {
-        drawAssociation(p.before, p.association, settings, sigma, options.seed, p.index,
-                        options.draws, spreads);
-      }
-      return spreads;
+      SampleResults r;
+      if (!run.evaluate(p.association, p.index, r, stopped)) r.outcomes.clear();
+      return r;
     };
     std::string rows;
-    auto consume = [&](Pending& p, std::vector<PairSpread>& spreads) {
-      rows.clear();
-      for (int k = 0; k < pairs; ++k) {
-        appendTidyRow(rows, p.association.sample, settings, k,
-                      p.outcomes[static_cast<std::size_t>(k)]);
-        if (drawing) {
-          appendSpreadCells(rows, spreads[static_cast<std::size_t>(k)],
-                            settings.oxybarometerNumber != 0);
-        }
-        rows += '\n';
+    auto consume = [&](Pending& p, SampleResults& r) {
+      if (r.outcomes.empty() && pairs > 0) {  // stopped during its draws
+        stopSignal = static_cast<int>(stopRequested);
+        return;
       }
+      if (stopSignal != 0) return;
+      rows.clear();
+      run.appendRows(p.association, r, rows);
       if (legacyFile.isOpen()) {
         legacyFile.write(p.legacyRow);
         commitOutput(legacyFile, "results file");
@@ -191,7 +182,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       progress.advance(1);
     };
     const int threads = threadCount(options);
-    runOrdered<Pending, std::vector<PairSpread>>(threads, static_cast<std::size_t>(4 * threads),
+    runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads),
                                                  produce, work, consume);
     progress.finish();
     if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);

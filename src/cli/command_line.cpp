@@ -129,7 +129,10 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("--ferric", o.ferric, "estimate ferric iron by charge balance");
   calc->add_option("-n,--iterations", o.iterations, "barometer-thermometer passes at most")
       ->check(CLI::Range(1, 100000));
-  calc->add_option("--start", start, "starting T,P (deg C, kbar)")
+  calc->add_option("--start", start,
+                   "starting T,P (default 1000,10): the first barometer pass reads T as kelvin "
+                   "as given (1000 = 1000 K); thermometer 1 (fixed temperature) reports T deg C "
+                   "(T + 273 K); P in kbar")
       ->check(CLI::Validator(checkStart, "T,P"));
   calc->add_option("-o,--output", o.output, "tidy results file (default: standard output)");
   calc->add_flag("--force", o.force, "replace an existing output file");

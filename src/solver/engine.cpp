@@ -49,4 +49,20 @@ CombinationOutcome evaluateCombination(RunState& s, const RunSettings& settings,
   return o;
 }
 
+void prepareSample(RunState& s, const Association& a, const RunSettings& settings) {
+  s = RunState{};
+  s.startT = settings.startT;
+  s.startP = settings.startP;
+  NullTerminal quiet;
+  prepareAssociation(s, a, settings.ferricOption == 2, quiet);
+}
+
+CombinationOutcome evaluatePair(const RunState& prepared, const RunSettings& settings, int k,
+                                RunState& work) {
+  work = prepared;
+  CombinationResults results{};
+  NullTerminal quiet;
+  return evaluateCombination(work, settings, k, results, quiet);
+}
+
 }  // namespace mantlept

@@ -34,4 +34,14 @@ void prepareAssociation(RunState& s, const Association& a, bool estimateFerric, 
 CombinationOutcome evaluateCombination(RunState& s, const RunSettings& settings, int k,
                                        CombinationResults& results, Terminal& out);
 
+// A sample on its own: the store as at the first association of a run (the
+// settings' starting point, nothing kept from another sample), then the
+// association loaded with its formulas and site parameters.
+void prepareSample(RunState& s, const Association& a, const RunSettings& settings);
+
+// Combination `k` solved on a copy of a prepared sample (`work`), so that no
+// value one pair writes reaches another pair of the same sample.
+CombinationOutcome evaluatePair(const RunState& prepared, const RunSettings& settings, int k,
+                                RunState& work);
+
 }  // namespace mantlept

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "core/terminal.hpp"
 #include "solver/engine.hpp"
 #include "uncertainty/random.hpp"
 #include "uncertainty/statistics.hpp"
@@ -50,9 +49,9 @@ void perturbAssociation(const Association& a, const SigmaTable& sigma, std::uint
   }
 }
 
-void drawAssociation(const RunState& before, const Association& a, const RunSettings& settings,
-                     const SigmaTable& sigma, std::uint64_t seed, std::uint64_t associationIndex,
-                     int draws, std::vector<PairSpread>& out) {
+bool drawAssociation(const Association& a, const RunSettings& settings, const SigmaTable& sigma,
+                     std::uint64_t seed, std::uint64_t associationIndex, int draws,
+                     std::vector<PairSpread>& out, const std::function<bool()>& stopped) {
   thread_local DrawBuffers buf;
   const int pairs = settings.evaluatedCount();
   const auto count = static_cast<std::size_t>(pairs);
@@ -66,17 +65,15 @@ void drawAssociation(const RunState& before, const Association& a, const RunSett
     buf.fO2[k].clear();
   }
 
-  NullTerminal quiet;
-  RunState s;
+  RunState prepared;
+  RunState work;
   Association perturbed;
-  CombinationResults results{};
-  const bool ferric = settings.ferricOption == 2;
   for (int d = 0; d < draws; ++d) {
+    if (stopped && stopped()) return false;
     perturbAssociation(a, sigma, seed, associationIndex, static_cast<std::uint64_t>(d), perturbed);
-    s = before;
-    prepareAssociation(s, perturbed, ferric, quiet);
+    prepareSample(prepared, perturbed, settings);
     for (int k = 0; k < pairs; ++k) {
-      CombinationOutcome o = evaluateCombination(s, settings, k, results, quiet);
+      CombinationOutcome o = evaluatePair(prepared, settings, k, work);
       if (o.status != CombinationStatus::Ok && o.status != CombinationStatus::Capped) continue;
       const auto at = static_cast<std::size_t>(k);
       buf.T[at].push_back(o.result.temperature);
@@ -101,6 +98,7 @@ void drawAssociation(const RunState& before, const Association& a, const RunSett
     p.P = spreadOf(buf.P[k], buf.x);
     if (oxy) p.fO2 = spreadOf(buf.fO2[k], buf.x);
   }
+  return true;
 }
 
 }  // namespace mantlept

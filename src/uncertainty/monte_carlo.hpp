@@ -4,6 +4,7 @@
 // uncertainty: the oxide analyses are perturbed at random many times, and each
 // perturbed association is recalculated and solved with the run's settings.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "minerals/association.hpp"
@@ -35,14 +36,17 @@ struct PairSpread {
 void perturbAssociation(const Association& a, const SigmaTable& sigma, std::uint64_t seed,
                         std::uint64_t associationIndex, std::uint64_t draw, Association& out);
 
-// Runs `draws` perturbed evaluations of one association. `before` is the store
-// exactly as the unperturbed run had it before this association (each draw
-// starts from a copy of it, so the result never depends on threads). Fills one
+// Runs `draws` perturbed evaluations of one association. Each draw starts
+// from the store as at the first association of a run and prepares the
+// perturbed association in it; every combination is solved on its own copy
+// of that prepared store, so no draw, pair or other sample leaves anything
+// another one reads, and the result never depends on threads. Fills one
 // PairSpread per combination of `settings`. Percentiles and the correlation
 // are over the draws whose combination ended Ok or Capped; the fO2 spread is
-// filled only when an oxybarometer is chosen.
-void drawAssociation(const RunState& before, const Association& a, const RunSettings& settings,
-                     const SigmaTable& sigma, std::uint64_t seed, std::uint64_t associationIndex,
-                     int draws, std::vector<PairSpread>& out);
+// filled only when an oxybarometer is chosen. `stopped`, when given, is asked
+// before every draw; false when it said stop (`out` is then not filled).
+bool drawAssociation(const Association& a, const RunSettings& settings, const SigmaTable& sigma,
+                     std::uint64_t seed, std::uint64_t associationIndex, int draws,
+                     std::vector<PairSpread>& out, const std::function<bool()>& stopped = {});
 
 }  // namespace mantlept
