@@ -185,7 +185,7 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
       continue;
     }
     bool keep = true;
-    for (Column& other : columns_) {
+    for (const Column& other : columns_) {
       if (other.slot != c.slot || other.oxide != c.oxide || other.iron != c.iron) continue;
       auto name = [&](int i) {
         return columnLetters(i) + " (\"" + printable(header_[static_cast<std::size_t>(i)]) + "\")";
@@ -196,15 +196,14 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
              (c.slot >= 0 ? std::string(" of ") + kMineralNames[c.slot] : std::string()));
       diagnostics_.note("nickel:" + std::to_string(c.slot),
                         "columns " + name(other.index) + " and " + name(c.index) +
-                            " both give nickel; the ppm value is used");
-      if (c.nickelPpm) other = c;
-      keep = false;
+                            " both give nickel; a row's ppm value is used where it has one");
     }
     if (keep) columns_.push_back(c);
   }
   slotColumns_.resize(kSlotCount + 1);
   for (const Column& c : columns_) slotColumns_[static_cast<std::size_t>(c.slot + 1)].push_back(c);
-  if (!unused.empty()) diagnostics_.note("unused", "columns not used: " + quotedList(unused));
+  for (const std::string& name : unused)
+    diagnostics_.list("unused", "columns not used", printable(name));
 }
 
 // A file that is not valid UTF-8 is Latin-1 (older database files are):
@@ -301,15 +300,22 @@ double AssociationTable::value(int column, int oxide, double factor, bool& isBla
 // FeO when it is determined, else FeO and Fe2O3 as given, else total Fe2O3
 // (already turned into FeO by its factor).
 bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
-  constexpr int kFeO = 4, kFe2O3 = 11;
+  constexpr int kFeO = 4, kFe2O3 = 11, kNiO = 10;
   analysis.slot = slot;
   analysis.ox.fill(0);
   analysis.determined = 0;
   std::array<double, 5> iron{};
   std::array<bool, 5> ironGiven{};
+  double nickelPpm = 0;
+  bool nickelPpmGiven = false;
   for (const Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
     bool isBlank = false;
     double v = value(c.index, c.oxide, c.factor, isBlank);
+    if (c.nickelPpm) {
+      nickelPpm = v;
+      nickelPpmGiven = !isBlank;
+      continue;
+    }
     if (c.iron != ColumnMeaning::NotIron) {
       iron[static_cast<std::size_t>(c.iron)] = v;
       ironGiven[static_cast<std::size_t>(c.iron)] = !isBlank;
@@ -332,6 +338,11 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
     set(kFeO, ColumnMeaning::Fe2O3Total);
   } else {
     set(kFeO, ColumnMeaning::FeOTotal);  // a total FeO below detection
+  }
+  // Nickel in ppm where the row has it, else NiO as wt%.
+  if (nickelPpmGiven) {
+    analysis.ox[kNiO] = nickelPpm;
+    analysis.determined |= static_cast<std::uint16_t>(1u << kNiO);
   }
   // Zero also when every value is below single precision's smallest.
   for (double v : analysis.ox)

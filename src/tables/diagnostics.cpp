@@ -13,22 +13,30 @@ void Diagnostics::add(bool warning, const std::string& key, const std::string& t
     ++found->count;
     return;
   }
-  entries_.push_back({warning, key, text, 1, {}});
+  entries_.push_back({warning, key, text, 1, {}, true});
 }
 
-void Diagnostics::tally(const std::string& key, const std::string& lead,
-                        const std::string& item) {
+Diagnostics::Entry& Diagnostics::item(const std::string& key, const std::string& lead,
+                                      const std::string& item) {
   add(false, key, lead);
-  auto& items = std::find_if(entries_.begin(), entries_.end(),
-                             [&](const Entry& e) { return e.key == key; })
-                    ->items;
-  auto found = std::find_if(items.begin(), items.end(),
+  Entry& entry = *std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.key == key; });
+  auto found = std::find_if(entry.items.begin(), entry.items.end(),
                             [&](const std::pair<std::string, long>& i) { return i.first == item; });
-  if (found != items.end()) {
+  if (found != entry.items.end()) {
     ++found->second;
   } else {
-    items.emplace_back(item, 1);
+    entry.items.emplace_back(item, 1);
   }
+  return entry;
+}
+
+void Diagnostics::tally(const std::string& key, const std::string& lead, const std::string& name) {
+  item(key, lead, name);
+}
+
+void Diagnostics::list(const std::string& key, const std::string& lead, const std::string& name) {
+  item(key, lead, name).counted = false;
 }
 
 long Diagnostics::count(const std::string& key) const {
@@ -49,7 +57,8 @@ void Diagnostics::print(std::ostream& err, bool quiet) const {
     if (!e.items.empty()) {
       const char* separator = ": ";
       for (const auto& [item, count] : e.items) {
-        err << separator << '"' << item << "\" (" << count << ')';
+        err << separator << '"' << item << '"';
+        if (e.counted) err << " (" << count << ')';
         separator = ", ";
       }
     } else if (e.count > 1) {

@@ -19,6 +19,9 @@ class Diagnostics {
   // items with their counts, as `lead: "A" (3), "B" (1)`.
   void tally(const std::string& key, const std::string& lead, const std::string& item);
 
+  // Adds `item` once under `key`: a note printed as `lead: "A", "B"`.
+  void list(const std::string& key, const std::string& lead, const std::string& item);
+
   // Times `key` was recorded (0 when never).
   long count(const std::string& key) const;
   int warningCount() const;
@@ -34,9 +37,11 @@ class Diagnostics {
     std::string key;
     std::string text;
     long count;
-    std::vector<std::pair<std::string, long>> items;  // of a tally
+    std::vector<std::pair<std::string, long>> items;  // of a tally or a list
+    bool counted = true;                              // items printed with their counts
   };
   void add(bool warning, const std::string& key, const std::string& text);
+  Entry& item(const std::string& key, const std::string& lead, const std::string& item);
   std::vector<Entry> entries_;
 };
 

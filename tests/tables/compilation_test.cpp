@@ -157,6 +157,16 @@ TEST(Compilation, IronTakesTotalFeOThenFeOAndFe2O3ThenTotalFe2O3) {
   }
 }
 
+TEST(Compilation, NickelInPpmWhereARowHasIt) {
+  Diagnostics d;
+  std::vector<Association> all = compile(
+      {writeFile("nickel.csv", "Sample,Mineral,NiO,Ni_ppm,MgO\nA,Ol,0.40,,49\nB,Ol,0.40,3000,49\n")},
+      d);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_NEAR(all[0].ox[Ol].NiO, 0.40, 1e-7);
+  EXPECT_NEAR(all[1].ox[Ol].NiO, 3000 * kNiPpmToNiO, 1e-7);
+}
+
 TEST(Compilation, Latin1FileReadAsUtf8) {
   Diagnostics d;
   std::string path = writeFile("latin1.csv",
