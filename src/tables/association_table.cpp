@@ -350,9 +350,21 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   return false;
 }
 
-std::string AssociationTable::textOf(int column) {
-  if (column < 0) return {};
-  return std::string(withoutReferenceTag(cells_[static_cast<std::size_t>(column)]));
+void AssociationTable::assignText(std::string& to, int column) const {
+  if (column < 0) {
+    to.clear();
+  } else {
+    to.assign(withoutReferenceTag(cells_[static_cast<std::size_t>(column)]));
+  }
+}
+
+// The slot of a mineral name; the few names of a table are remembered.
+int AssociationTable::slotOf(std::string_view mineral) {
+  for (const auto& [name, slot] : mineralSlots_)
+    if (name == mineral) return slot;
+  int slot = slotOfMineralName(mineral);
+  if (mineralSlots_.size() < 64) mineralSlots_.emplace_back(mineral, slot);
+  return slot;
 }
 
 bool AssociationTable::next(TableRow& r) {
@@ -363,7 +375,7 @@ bool AssociationTable::next(TableRow& r) {
   }
   r.row = row_;
   r.analyses.clear();
-  r.sample = textOf(sampleColumn_);
+  assignText(r.sample, sampleColumn_);
   if (r.sample.empty()) {
     if (layout_ == Layout::Wide || previousSample_.empty())
       failRow("the row has no sample name");
@@ -371,9 +383,9 @@ bool AssociationTable::next(TableRow& r) {
     r.sample = previousSample_;
   }
   previousSample_ = r.sample;
-  r.description = textOf(descriptionColumn_);
+  assignText(r.description, descriptionColumn_);
   r.hasPosition = positionColumn_ >= 0;
-  r.position = textOf(positionColumn_);
+  assignText(r.position, positionColumn_);
 
   RowAnalysis analysis;
   if (layout_ == Layout::Wide) {
@@ -381,8 +393,9 @@ bool AssociationTable::next(TableRow& r) {
       if (readOxides(slot, analysis)) r.analyses.push_back(analysis);
     return true;
   }
-  std::string mineral = textOf(mineralColumn_);
-  int slot = slotOfMineralName(mineral);
+  std::string_view mineral =
+      withoutReferenceTag(cells_[static_cast<std::size_t>(mineralColumn_)]);
+  int slot = slotOf(mineral);
   if (slot < 0) {
     if (mineral.empty()) {
       diagnostics_.warn("mineral:", "rows without a mineral name are skipped");

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "minerals/association.hpp"
@@ -71,7 +73,8 @@ class AssociationTable {
   // The value of a cell and whether it is blank.
   double value(int column, int oxide, double factor, bool& blank);
   bool readOxides(int slot, RowAnalysis& analysis);  // true when any is not zero
-  std::string textOf(int column);
+  void assignText(std::string& to, int column) const;  // without a reference tag
+  int slotOf(std::string_view mineral);
   [[noreturn]] void fail(const std::string& what) const;
   [[noreturn]] void failRow(const std::string& what) const;
 
@@ -94,6 +97,7 @@ class AssociationTable {
   bool ended_ = false;
   long dataRows_ = 0;
   std::string previousSample_;  // of the row above (long tables)
+  std::vector<std::pair<std::string, int>> mineralSlots_;
 };
 
 // True when `text` is valid UTF-8.

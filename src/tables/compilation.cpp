@@ -1,7 +1,9 @@
 // This module computes in double precision.
 #include "tables/compilation.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <functional>
 
 namespace mantlept::tables {
 
@@ -26,18 +28,37 @@ bool Compilation::kept(const TableRow& row) {
   return false;
 }
 
-void Compilation::add(const TableRow& row) {
-  auto found = index_.find(row.sample);
-  std::uint32_t at = 0;
-  if (found == index_.end()) {
-    at = static_cast<std::uint32_t>(groups_.size());
-    Group& g = groups_.emplace_back();
-    g.sample = row.sample;
-    g.sums.fill(-1);
-    index_.emplace(std::string_view(g.sample), at);
-  } else {
-    at = found->second;
+std::uint32_t Compilation::groupOf(const std::string& sample) {
+  if (index_.size() < 2 * (groups_.size() + 1)) {
+    // At most half full: rebuilt twice as large.
+    std::vector<std::uint64_t> old = std::move(index_);
+    index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
+    for (std::uint64_t entry : old) {
+      if (entry == 0) continue;
+      std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);
+      while (index_[at] != 0) at = (at + 1) & (index_.size() - 1);
+      index_[at] = entry;
+    }
   }
+  const std::uint64_t hash = std::hash<std::string_view>{}(sample) & 0xFFFFFFFFu;
+  for (std::size_t at = static_cast<std::size_t>(hash) & (index_.size() - 1);;
+       at = (at + 1) & (index_.size() - 1)) {
+    std::uint64_t entry = index_[at];
+    if (entry == 0) {
+      auto group = static_cast<std::uint32_t>(groups_.size());
+      index_[at] = hash << 32 | (group + 1u);
+      Group& g = groups_.push();
+      g.sample = sample;
+      g.sums.fill(-1);
+      return group;
+    }
+    auto group = static_cast<std::uint32_t>((entry & 0xFFFFFFFFu) - 1u);
+    if ((entry >> 32) == hash && groups_[group].sample == sample) return group;
+  }
+}
+
+void Compilation::add(const TableRow& row) {
+  const std::uint32_t at = groupOf(row.sample);
   Group& g = groups_[at];
   if (g.description.empty()) g.description = row.description;
   if (!kept(row)) return;
@@ -45,7 +66,7 @@ void Compilation::add(const TableRow& row) {
     std::int32_t& i = g.sums[static_cast<std::size_t>(analysis.slot)];
     if (i < 0) {
       i = static_cast<std::int32_t>(sums_.size());
-      sums_.emplace_back();
+      sums_.push();
     }
     Sums& s = sums_[static_cast<std::size_t>(i)];
     ++s.analyses;

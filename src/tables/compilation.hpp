@@ -6,10 +6,10 @@
 // accumulator per sample and mineral, never the rows.
 #include <array>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "minerals/association.hpp"
 #include "tables/association_table.hpp"
@@ -19,6 +19,25 @@ namespace mantlept::tables {
 
 // Which spot analyses to keep where a table has a rim/core column.
 enum class RimCore { All, Core, Rim };
+
+// A growing array in blocks of 4096 elements: growing never copies what is
+// there (no doubling peak of memory) and allocates seldom.
+template <typename T>
+class BlockArray {
+ public:
+  T& push() {
+    if (size_ % kBlock == 0) blocks_.push_back(std::make_unique<T[]>(kBlock));
+    return (*this)[size_++];
+  }
+  T& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+  std::size_t size() const { return size_; }
+
+ private:
+  static constexpr std::size_t kBlock = 4096;
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  std::size_t size_ = 0;
+};
 
 class Compilation {
  public:
@@ -45,15 +64,17 @@ class Compilation {
     std::array<std::int32_t, kSlotCount> sums;  // index into sums_, -1: none
   };
   bool kept(const TableRow& row);
+  std::uint32_t groupOf(const std::string& sample);
   void finish();
 
   Diagnostics& diagnostics_;
   RimCore choice_;
-  // Deques: elements stay where they are (the index holds views of the names)
-  // and growing never copies them all.
-  std::deque<Group> groups_;
-  std::deque<Sums> sums_;
-  std::unordered_map<std::string_view, std::uint32_t> index_;
+  BlockArray<Group> groups_;
+  BlockArray<Sums> sums_;
+  // The groups by name: open addressing, each slot the name's hash (high 32
+  // bits) and the group's index + 1 (0: empty). Rows of a compilation come in
+  // any order, so a lookup should touch little memory besides its group.
+  std::vector<std::uint64_t> index_;
   std::size_t next_ = 0;
   long leftOut_ = 0;  // analyses left out by the rim/core choice
   long averagedGroups_ = 0, averagedAnalyses_ = 0, emptySamples_ = 0;
