@@ -5,6 +5,8 @@
 #include <cctype>
 #include <functional>
 
+#include "tables/text_cells.hpp"
+
 namespace mantlept::tables {
 
 namespace {
@@ -19,7 +21,9 @@ bool beginsWith(std::string_view text, std::string_view word) {
 }  // namespace
 
 Compilation::Compilation(Diagnostics& diagnostics, RimCore choice)
-    : diagnostics_(diagnostics), choice_(choice) {}
+    : diagnostics_(diagnostics), choice_(choice) {
+  static_assert(sizeof(Group) == 64 && sizeof(Sums) == 128, "one and two cache lines");
+}
 
 bool Compilation::kept(const TableRow& row) {
   if (choice_ == RimCore::All || !row.hasPosition) return true;
@@ -47,6 +51,7 @@ std::uint32_t Compilation::groupOf(const std::string& sample) {
     if (entry == 0) {
       auto group = static_cast<std::uint32_t>(groups_.size());
       index_[at] = hash << 32 | (group + 1u);
+      descriptions_.push();
       Group& g = groups_.push();
       g.sample = sample;
       g.sums.fill(-1);
@@ -60,7 +65,10 @@ std::uint32_t Compilation::groupOf(const std::string& sample) {
 void Compilation::add(const TableRow& row) {
   const std::uint32_t at = groupOf(row.sample);
   Group& g = groups_[at];
-  if (g.description.empty()) g.description = row.description;
+  if (!g.described && !row.description.empty()) {
+    descriptions_[at] = row.description;
+    g.described = true;
+  }
   if (!kept(row)) return;
   for (const RowAnalysis& analysis : row.analyses) {
     std::int32_t& i = g.sums[static_cast<std::size_t>(analysis.slot)];
@@ -69,6 +77,10 @@ void Compilation::add(const TableRow& row) {
       sums_.push();
     }
     Sums& s = sums_[static_cast<std::size_t>(i)];
+    if (s.analyses == kMaxAnalyses)
+      throw TableError("mantlept: sample \"" + printable(row.sample) + "\" has more than " +
+                       std::to_string(kMaxAnalyses) + " analyses of one mineral (row " +
+                       std::to_string(row.row) + ")");
     ++s.analyses;
     for (int k = 0; k < OxideValues::kCount; ++k) {
       if ((analysis.determined & (1u << k)) == 0) continue;
@@ -87,7 +99,7 @@ bool Compilation::next(Association& a) {
     const Group& g = groups_[next_++];
     a.clear();
     a.sample = g.sample;
-    a.info.set(g.sample, g.description);
+    a.info.set(g.sample, descriptions_[next_ - 1]);
     bool any = false;
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
       if (g.sums[slot] < 0) continue;

@@ -53,16 +53,19 @@ class Compilation {
   std::size_t sampleCount() const { return groups_.size(); }
 
  private:
-  struct Sums {
+  // One sample-mineral accumulator, two cache lines.
+  struct alignas(64) Sums {
     std::array<double, OxideValues::kCount> sum{};
-    std::array<std::uint32_t, OxideValues::kCount> count{};
+    std::array<std::uint16_t, OxideValues::kCount> count{};  // analyses determining each oxide
     std::uint32_t analyses = 0;
   };
-  struct Group {
-    std::string sample;
-    std::string description;
+  // What a row of a sample touches, in one cache line; the description apart.
+  struct alignas(64) Group {
     std::array<std::int32_t, kSlotCount> sums;  // index into sums_, -1: none
+    bool described = false;
+    std::string sample;
   };
+  static constexpr std::uint32_t kMaxAnalyses = 0xFFFF;
   bool kept(const TableRow& row);
   std::uint32_t groupOf(const std::string& sample);
   void finish();
@@ -70,6 +73,7 @@ class Compilation {
   Diagnostics& diagnostics_;
   RimCore choice_;
   BlockArray<Group> groups_;
+  BlockArray<std::string> descriptions_;  // of each group
   BlockArray<Sums> sums_;
   // The groups by name: open addressing, each slot the name's hash (high 32
   // bits) and the group's index + 1 (0: empty). Rows of a compilation come in
