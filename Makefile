@@ -17,10 +17,11 @@ build: deps
 
 # Runs the program on the bundled example analyses: the dialogue with the
 # bundled answers, then calc on the example table (plain and with Monte Carlo
-# uncertainties) and a geotherm fit of its points with the P-T diagram.
+# uncertainties), a geotherm fit of its points with the P-T diagram, and the
+# example concentrate garnets projected onto that geotherm.
 demo: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
-	@cp examples/xenoliths.txt examples/xenoliths.csv $(BUILD)/demo/
+	@cp examples/xenoliths.txt examples/xenoliths.csv examples/garnets.csv $(BUILD)/demo/
 	cd $(BUILD)/demo && ../mantlept < ../../examples/answers.txt
 	@echo "Results file: $(BUILD)/demo/results.csv"
 	cd $(BUILD)/demo && ../mantlept calc xenoliths.csv -p 7,5 -p 25,5 -x 5 -o points.csv
@@ -29,6 +30,8 @@ demo: build
 	@cut -d, -f1,6,7,13-18,22,23 $(BUILD)/demo/points_mc.csv
 	cd $(BUILD)/demo && ../mantlept geotherm points_mc.csv --pair 7,5 -o geotherm.csv --svg geotherm.svg
 	@echo "P-T diagram: $(BUILD)/demo/geotherm.svg; geotherm table: $(BUILD)/demo/geotherm.csv"
+	cd $(BUILD)/demo && ../mantlept grains garnets.csv --fit points_mc.csv --pair 7,5 -o grains.csv --sections sections.csv --svg grains.svg
+	@echo "Depth section: $(BUILD)/demo/grains.svg; grains: $(BUILD)/demo/grains.csv; bins: $(BUILD)/demo/sections.csv"
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,6 +1,8 @@
 // mantlept: temperature, pressure and oxygen fugacity of mantle rocks from
 // microprobe analyses of their coexisting minerals.
 #include <signal.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +17,34 @@
 
 namespace {
 
-void requestStop(int signal) { mantlept::stopRequested = signal; }
+pid_t mainThread = 0;
+timer_t repeatTimer{};
+bool repeatTimerMade = false;
+
+// Sets the stop request (the first signal counts). A signal taken by a worker
+// thread is passed on to the main thread, so that a read it is blocked in (a
+// pipe that stays open) is interrupted there. Until the program ends, a timer
+// then interrupts the main thread every 0.1 s, for a read it entered just
+// after the signal, or a second read after the first was cut short.
+void onSignal(int signal) {
+  const int saved = errno;
+  if (signal != SIGALRM) {
+    if (mantlept::stopRequested == 0) {
+      mantlept::stopRequested = signal;
+      if (repeatTimerMade) {
+        const itimerspec every{{0, 100'000'000}, {0, 100'000'000}};
+        ::timer_settime(repeatTimer, 0, &every, nullptr);
+      }
+    }
+  } else if (mantlept::stopRequested == 0) {
+    errno = saved;
+    return;
+  }
+  if (static_cast<pid_t>(::syscall(SYS_gettid)) != mainThread) {
+    ::syscall(SYS_tgkill, ::getpid(), mainThread, signal);
+  }
+  errno = saved;
+}
 
 // Standard input read with read(2). The stop signals are installed without
 // SA_RESTART, so a signal interrupts the wait for an answer; after a stop
@@ -41,12 +70,16 @@ class AnswerInput final : public std::streambuf {
 };
 
 void installStopHandlers() {
+  mainThread = static_cast<pid_t>(::syscall(SYS_gettid));
+  sigevent event{};
+  event.sigev_notify = SIGEV_SIGNAL;
+  event.sigev_signo = SIGALRM;
+  repeatTimerMade = ::timer_create(CLOCK_MONOTONIC, &event, &repeatTimer) == 0;
   struct sigaction action {};
-  action.sa_handler = requestStop;
+  action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: see AnswerInput
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGALRM}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace

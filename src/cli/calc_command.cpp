@@ -122,6 +122,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     request.settings = settings;
     request.draws = options.draws;
     request.seed = options.seed;
+    request.totals = options.totals;
+    request.flags = options.flags;
     if (drawing) request.sigma = chosenSigmas(options);
     const CalcRun run(std::move(request));
     TidySink tidy(out, tidyFile);
@@ -185,6 +187,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads),
                                                  produce, work, consume);
     progress.finish();
+    // A read cut short by a signal ends the input early: the stop, not the end.
+    if (stopSignal == 0) stopSignal = static_cast<int>(stopRequested);
     if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);
     input->report(err, options.quiet);
     closeOutput(tidyFile, "output file");

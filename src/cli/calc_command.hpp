@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "report/flags.hpp"
 #include "solver/run_settings.hpp"
 #include "tables/compilation.hpp"
 
@@ -34,6 +35,10 @@ struct CalcOptions {
   std::string sigmaFile;
   std::optional<double> relativeSigma;
   int threads = 0;  // 0: every core
+  // The oxide-total window of the flags, and whether rows get flags at all
+  // (off only to time their cost).
+  TotalsWindow totals;
+  bool flags = true;
 };
 
 // The settings the engine and the results file see for these options.

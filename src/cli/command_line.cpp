@@ -2,13 +2,18 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "cli/calc_command.hpp"
 #include "cli/convert_command.hpp"
 #include "cli/geotherm_command.hpp"
+#include "cli/grains_command.hpp"
 #include "cli/methods_command.hpp"
+#include "cli/new_file.hpp"
 #include "methods/method_needs.hpp"
 
 namespace mantlept {
@@ -36,6 +41,7 @@ constexpr const char* kOverview =
     "  mantlept convert table.xlsx -o analyses.txt    table to fixed columns\n"
     "  mantlept methods 7 --kind thermometer          what a method needs\n"
     "  mantlept geotherm results.csv --svg pt.svg     geotherm fit and diagram\n"
+    "  mantlept grains garnets.csv --q0 40 --svg d.svg  garnet classes and depths\n"
     "Each command has its own --help.";
 
 // Integers of a text, all of it (no sign, no blanks).
@@ -77,20 +83,36 @@ std::string checkPair(const std::string& text) {
   return "";
 }
 
-// "T,P" in degrees Celsius and kbar.
-std::string checkStart(const std::string& text) {
-  std::size_t comma = text.find(',');
-  if (comma == std::string::npos) return "--start takes T,P (deg C, kbar), as 1000,10";
-  try {
-    std::size_t used = 0;
-    std::string t = text.substr(0, comma), p = text.substr(comma + 1);
-    float tv = std::stof(t, &used);
-    if (used != t.size()) throw std::invalid_argument(t);
-    float pv = std::stof(p, &used);
-    if (used != p.size()) throw std::invalid_argument(p);
-    if (!std::isfinite(tv) || !std::isfinite(pv)) throw std::invalid_argument(text);
-  } catch (const std::exception&) {
-    return "--start takes two numbers T,P (deg C, kbar), as 1000,10: \"" + text + "\"";
+// A finite number written in decimals, all of the text: "1e3", "-2.5" and
+// "+7" are, "0x384", "inf", "nan" and "7 " are not.
+template <typename Number = double>
+std::optional<Number> plainNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  Number value = 0;
+  auto r =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+CLI::Validator finiteNumber() {
+  return CLI::Validator(
+      [](const std::string& text) -> std::string {
+        if (plainNumber(text)) return "";
+        return "takes a finite number in decimals: \"" + text + "\"";
+      },
+      "NUMBER");
+}
+
+// The seed of the draws: a whole number 0 to 2^64-1, nothing wrapped.
+std::string checkSeed(const std::string& text) {
+  std::uint64_t value = 0;
+  auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size()) {
+    return "the seed is a whole number from 0 to 18446744073709551615: \"" + text + "\"";
   }
   return "";
 }
@@ -106,7 +128,58 @@ void addRimCore(CLI::App* command, tables::RimCore& choice) {
       ->option_text("core|rim|all (all)");
 }
 
-void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start) {
+constexpr double kAbsoluteZero_C = -273.15;
+
+// "T,P" in degrees Celsius and kbar.
+std::string checkStart(const std::string& text) {
+  std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return "--start takes T,P (deg C, kbar), as 1000,10";
+  // Read as the single-precision values the run starts from.
+  std::optional<Real> t = plainNumber<Real>(std::string_view(text).substr(0, comma));
+  std::optional<Real> p = plainNumber<Real>(std::string_view(text).substr(comma + 1));
+  if (!t || !p) {
+    return "--start takes two numbers T,P (deg C, kbar), as 1000,10: \"" + text + "\"";
+  }
+  if (static_cast<double>(*t) < kAbsoluteZero_C)
+    return "the starting T lies below absolute zero: \"" + text + "\"";
+  return "";
+}
+
+// "LO,HI" (wt%, LO below HI) or "off".
+std::string checkTotals(const std::string& text) {
+  if (text == "off") return "";
+  const std::string usage = "--totals takes LO,HI (wt%, as 98,102) or off: \"" + text + "\"";
+  std::size_t comma = text.find(',');
+  if (comma == std::string::npos) return usage;
+  try {
+    std::size_t used = 0;
+    std::string lo = text.substr(0, comma), hi = text.substr(comma + 1);
+    double l = std::stod(lo, &used);
+    if (used != lo.size()) return usage;
+    double h = std::stod(hi, &used);
+    if (used != hi.size()) return usage;
+    if (!std::isfinite(l) || !std::isfinite(h)) return usage;
+    if (!(l < h)) return "--totals: LO must be below HI: \"" + text + "\"";
+  } catch (const std::exception&) {
+    return usage;
+  }
+  return "";
+}
+
+TotalsWindow parseTotals(const std::string& text) {
+  TotalsWindow w;
+  if (text == "off") {
+    w.on = false;
+    return w;
+  }
+  std::size_t comma = text.find(',');
+  w.low = std::stod(text.substr(0, comma));
+  w.high = std::stod(text.substr(comma + 1));
+  return w;
+}
+
+void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std::string& start,
+             std::string& totals) {
   CLI::App* calc = app.add_subcommand(
       "calc", "T, P (and fO2) of every sample of an analysis file or table, as tidy rows");
   calc->footer(
@@ -142,14 +215,21 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
   calc->add_option("--mc", o.draws, "Monte Carlo draws per sample (1 to 1000000)")
       ->check(CLI::Range(1, 1000000));
-  calc->add_option("--seed", o.seed, "seed of the draws (default 1)");
+  calc->add_option("--seed", o.seed, "seed of the draws (default 1)")
+      ->check(CLI::Validator(checkSeed, "0..2^64-1"));
   CLI::Option* sigma =
       calc->add_option("--sigma", o.sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
   calc->add_option("--rel-sigma", o.relativeSigma, "every oxide uncertain by PCT per cent")
+      ->check(finiteNumber())
       ->check(CLI::Range(0.0, 1000.0))
       ->excludes(sigma);
   calc->add_option("--threads", o.threads, "threads for the draws (default: every core)")
       ->check(CLI::Range(1, 1024));
+  calc->add_option("--totals", totals,
+                   "oxide-total window of the total-* flags, LO,HI wt% (98,102) or off")
+      ->check(CLI::Validator(checkTotals, "LO,HI|off"));
+  // Rows without any flag computed: only for timing what the flags cost.
+  calc->add_flag("--no-flags{false}", o.flags, "")->group("");
 }
 
 void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
@@ -159,7 +239,8 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
       "Example:\n"
       "  mantlept calc xenoliths.csv -p 7,5 -o pt.csv\n"
       "  mantlept geotherm pt.csv --pair 7,5 --svg pt.svg -o geotherm.csv\n"
-      "POINTS is the tidy output of calc (only its ok rows are used) or any table\n"
+      "POINTS is the tidy output of calc (only its ok rows are used; with\n"
+      "--drop-flagged only those without flags) or any table\n"
       "with a temperature column (T_C, T, Temp, Temperature in deg C, or T_K) and\n"
       "a pressure column (P_kbar, P_GPa, or P with --p-unit), optionally sigma_T,\n"
       "sigma_P (unit of P), corr_TP and sample. Points without errors get\n"
@@ -168,14 +249,54 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   g->add_option("--pair", o.pair, "the thermometer,barometer pair of calc results to fit");
   g->add_option("--p-unit", o.pUnit, "unit of a bare P column")
       ->check(CLI::IsMember({"kbar", "GPa"}));
-  g->add_option("--sigma-T", o.sigmaT_C, "1-sigma T error of points without one (deg C; 50)");
-  g->add_option("--sigma-P", o.sigmaP, "1-sigma P error of points without one (unit of P; 3 kbar)");
-  g->add_option("--q0", o.q0, "no fit: the geotherm of this surface heat flow (mW/m2)");
+  g->add_option("--sigma-T", o.sigmaT_C, "1-sigma T error of points without one (deg C; 50)")
+      ->check(finiteNumber());
+  g->add_option("--sigma-P", o.sigmaP, "1-sigma P error of points without one (unit of P; 3 kbar)")
+      ->check(finiteNumber());
+  g->add_option("--q0", o.q0, "no fit: the geotherm of this surface heat flow (mW/m2)")
+      ->check(finiteNumber());
   g->add_option("--format", o.format, "summary as key: value lines or JSON")
       ->check(CLI::IsMember({"text", "json"}));
   g->add_option("-o,--output", o.outTable, "geotherm table, every 1 km to 300 km (CSV)");
   g->add_option("--svg", o.outSvg, "the P-T diagram (SVG)");
+  g->add_flag("--force", o.force, "replace existing output files");
   g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+  g->add_flag("--drop-flagged", o.dropFlagged, "leave out calc rows with any flag");
+}
+
+void addGrains(CLI::App& app, cli::GrainsOptions& o) {
+  CLI::App* g = app.add_subcommand(
+      "grains", "concentrate garnets: class, Ni-in-garnet T, depth on a geotherm, depth sections");
+  g->footer(
+      "Example:\n"
+      "  mantlept grains garnets.csv --q0 40 -o grains.csv --svg section.svg\n"
+      "  mantlept grains garnets.csv --fit pt.csv --pair 7,5 --sections bins.csv\n"
+      "GRAINS is any table calc reads; every sample with a garnet is one grain. Ni\n"
+      "comes from a Ni ppm column (Ni_Gt) or from NiO (ppm = NiO / 1.2725e-4).\n"
+      "Classes after Grutter et al. (2004); the depth is where the geotherm reaches\n"
+      "the grain's temperature. --sections and --svg need a geotherm.");
+  g->add_option("GRAINS", o.grains, "table or workbook of garnet analyses (- = standard input)")
+      ->required();
+  CLI::Option* q0 = g->add_option("--q0", o.q0, "the geotherm of this surface heat flow (mW/m2)");
+  CLI::Option* fit =
+      g->add_option("--fit", o.fit, "the geotherm fitted to these P-T points (as geotherm does)");
+  q0->excludes(fit);
+  g->add_option("--pair", o.pair, "the thermometer,barometer pair of calc results in --fit")
+      ->needs(fit);
+  g->add_option("--thermometer", o.thermometer, "canil1999 (default), ryan1996 or sudholz2021")
+      ->check(CLI::IsMember({"canil1999", "ryan1996", "sudholz2021"}));
+  g->add_option("--ni-olivine", o.niOlivine_ppm, "Ni of the olivine (ppm; 3000)")
+      ->check(CLI::Range(1.0, 100000.0));
+  g->add_option("--bin", o.bin_km, "depth bin of the sections (km; 10)")
+      ->check(CLI::Range(0.1, 300.0));
+  g->add_option("-o,--output", o.output, "one row per grain (CSV)");
+  g->add_option("--sections", o.sections, "grain counts per depth bin and class (CSV)");
+  g->add_option("--svg", o.svg, "the depth-section diagram (SVG)");
+  g->add_option("--format", o.format, "summary as key: value lines or JSON")
+      ->check(CLI::IsMember({"text", "json"}));
+  g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  g->add_flag("--force", o.force, "replace existing output files");
   g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
 }
 
@@ -212,9 +333,126 @@ void addMethods(CLI::App& app, MethodsOptions& o) {
   m->add_option("--format", o.format, "text or csv")->check(CLI::IsMember({"text", "csv"}));
 }
 
-}  // namespace
+// An option naming an output file given as "": a usage error.
+std::string emptyOutputName(const CLI::App& command, const std::vector<const char*>& names,
+                            const std::vector<const std::string*>& values) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (command.count(names[i]) > 0 && values[i]->empty()) {
+      return std::string(names[i]) + " needs a file name";
+    }
+  }
+  return "";
+}
 
-int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+// An output that would overwrite an input or another output: a usage error,
+// found before anything is read.
+struct NamedFile {
+  const char* option;
+  const std::string* path;
+};
+// The files read: each of `paths`, then `more`.
+std::vector<NamedFile> inputFiles(const char* option, const std::vector<std::string>& paths,
+                                  std::vector<NamedFile> more) {
+  std::vector<NamedFile> files;
+  for (const std::string& path : paths) files.push_back({option, &path});
+  files.insert(files.end(), more.begin(), more.end());
+  return files;
+}
+
+std::string sharedFile(const std::vector<NamedFile>& outputs,
+                       const std::vector<NamedFile>& inputs) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const std::string& o = *outputs[i].path;
+    if (o.empty()) continue;
+    for (const NamedFile& in : inputs) {
+      if (!in.path->empty() && *in.path != "-" && sameFile(o, *in.path)) {
+        return std::string(outputs[i].option) + " \"" + o + "\" is the " + in.option +
+               "; the output must go to another file";
+      }
+    }
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (!outputs[j].path->empty() && sameFile(o, *outputs[j].path)) {
+        return std::string(outputs[i].option) + " and " + outputs[j].option + " name one file \"" +
+               o + "\"";
+      }
+    }
+  }
+  return "";
+}
+
+int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>& pairs,
+               const std::string& start, const std::string& totals, ConvertOptions& convert, MethodsOptions& methods,
+               cli::GeothermOptions& geotherm, cli::GrainsOptions& grains, std::ostream& out,
+               std::ostream& err) {
+  auto usage = [&](const char* command, const std::string& message) {
+    if (message.empty()) return false;
+    err << "mantlept " << command << ": " << message << '\n';
+    return true;
+  };
+  if (app.got_subcommand("calc")) {
+    const CLI::App& c = *app.get_subcommand("calc");
+    if (usage("calc", emptyOutputName(c, {"--output", "--legacy", "--sigma"},
+                                      {&calc.output, &calc.legacy, &calc.sigmaFile})) ||
+        usage("calc", sharedFile({{"-o", &calc.output}, {"--legacy", &calc.legacy}},
+                                 inputFiles("analysis file", calc.analyses,
+                                            {{"--sigma file", &calc.sigmaFile}})))) {
+      return 2;
+    }
+    for (const std::string& p : pairs) calc.pairs.push_back(*parsePair(p));
+    if (!start.empty()) {
+      std::size_t comma = start.find(',');
+      calc.startT = *plainNumber<Real>(std::string_view(start).substr(0, comma));
+      calc.startP = *plainNumber<Real>(std::string_view(start).substr(comma + 1));
+    }
+    if (!totals.empty()) calc.totals = parseTotals(totals);
+    if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma || calc.threads != 0)) {
+      err << "mantlept calc: --sigma, --rel-sigma and --threads go with --mc N\n";
+      return 2;
+    }
+    return runCalc(calc, out, err);
+  }
+  if (app.got_subcommand("convert")) {
+    const CLI::App& c = *app.get_subcommand("convert");
+    if (usage("convert", emptyOutputName(c, {"--output"}, {&convert.output})) ||
+        usage("convert",
+              sharedFile({{"-o", &convert.output}}, inputFiles("table", convert.tables, {})))) {
+      return 2;
+    }
+    return runConvert(convert, out, err);
+  }
+  if (app.got_subcommand("methods")) return runMethods(methods, out, err);
+  if (app.got_subcommand("geotherm")) {
+    const CLI::App& g = *app.get_subcommand("geotherm");
+    if (usage("geotherm",
+              emptyOutputName(g, {"--output", "--svg"}, {&geotherm.outTable, &geotherm.outSvg})) ||
+        usage("geotherm", sharedFile({{"-o", &geotherm.outTable}, {"--svg", &geotherm.outSvg}},
+                                     {{"points table", &geotherm.points}}))) {
+      return 2;
+    }
+    return cli::runGeotherm(geotherm, out, err);
+  }
+  if (app.got_subcommand("grains")) {
+    const CLI::App& g = *app.get_subcommand("grains");
+    if (usage("grains", emptyOutputName(g, {"--output", "--sections", "--svg"},
+                                        {&grains.output, &grains.sections, &grains.svg})) ||
+        usage("grains", sharedFile({{"-o", &grains.output},
+                                    {"--sections", &grains.sections},
+                                    {"--svg", &grains.svg}},
+                                   {{"grains table", &grains.grains}, {"points table", &grains.fit}}))) {
+      return 2;
+    }
+    if ((!grains.sections.empty() || !grains.svg.empty()) && !grains.q0 && grains.fit.empty()) {
+      err << "mantlept grains: --sections and --svg need a geotherm (--q0 Q or --fit POINTS)\n";
+      return 2;
+    }
+    return cli::runGrains(grains, out, err);
+  }
+  out << app.help();
+  return 0;
+}
+
+// Parses the arguments and runs the command (or prints help or the version).
+int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app;
   app.name("mantlept");
   app.footer(kOverview);
@@ -224,13 +462,16 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   CalcOptions calc;
   std::vector<std::string> pairs;
   std::string start;
-  addCalc(app, calc, pairs, start);
+  std::string totals;
+  addCalc(app, calc, pairs, start, totals);
   ConvertOptions convert;
   addConvert(app, convert);
   MethodsOptions methods;
   addMethods(app, methods);
   cli::GeothermOptions geotherm;
   addGeotherm(app, geotherm);
+  cli::GrainsOptions grains;
+  addGrains(app, grains);
 
   try {
     app.parse(argc, argv);
@@ -244,25 +485,24 @@ int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     int code = app.exit(e, out, err);
     return code == 0 ? 0 : 2;
   }
+  return runCommand(app, calc, pairs, start, totals, convert, methods, geotherm, grains, out, err);
+}
 
-  if (app.got_subcommand("calc")) {
-    for (const std::string& p : pairs) calc.pairs.push_back(*parsePair(p));
-    if (!start.empty()) {
-      std::size_t comma = start.find(',');
-      calc.startT = std::stof(start.substr(0, comma));
-      calc.startP = std::stof(start.substr(comma + 1));
-    }
-    if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma || calc.threads != 0)) {
-      err << "mantlept calc: --sigma, --rel-sigma and --threads go with --mc N\n";
-      return 2;
-    }
-    return runCalc(calc, out, err);
+}  // namespace
+
+int runCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  int status = parseAndRun(argc, argv, out, err);
+  // What could not be written to standard output (a full disk, a closed
+  // device) is lost: never a success.
+  errno = 0;
+  out.flush();
+  if (!out && status == 0) {
+    const int why = errno;
+    err << "mantlept: writing to standard output failed"
+        << (why != 0 ? std::string(": ") + std::strerror(why) : std::string()) << '\n';
+    status = 1;
   }
-  if (app.got_subcommand("convert")) return runConvert(convert, out, err);
-  if (app.got_subcommand("methods")) return runMethods(methods, out, err);
-  if (app.got_subcommand("geotherm")) return cli::runGeotherm(geotherm, out, err);
-  out << app.help();
-  return 0;
+  return status;
 }
 
 }  // namespace mantlept

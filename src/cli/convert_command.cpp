@@ -47,7 +47,13 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
         commitOutput(file, "analysis file");
       } else {
         out << lines;
+        if (!out) throw OutputError("mantlept: writing the analyses to standard output failed");
       }
+    }
+    // A read cut short by a signal ends the input early: the stop, not the end.
+    if (stopRequested != 0) {
+      return fail("mantlept: stopped; no analysis file is left",
+                  128 + static_cast<int>(stopRequested));
     }
     closeOutput(file, "analysis file");
     input->report(err, o.quiet);
@@ -56,6 +62,10 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
   } catch (const InputUsageError& e) {
     return fail(e.what(), 2);
   } catch (const std::runtime_error& e) {
+    if (stopRequested != 0) {
+      return fail("mantlept: stopped; no analysis file is left",
+                  128 + static_cast<int>(stopRequested));
+    }
     return fail(e.what(), 1);
   }
 }

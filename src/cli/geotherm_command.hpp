@@ -17,10 +17,13 @@ struct GeothermOptions {
   std::optional<double> q0;
   std::string format = "text";
   std::string outTable, outSvg;
+  bool force = false;  // replace existing output files
   bool quiet = false;
+  bool dropFlagged = false;  // leave out calc rows that carry any flag
 };
 
-// Exit status: 0, or 1 after a message on `err` (and no file written).
+// Exit status: 0; 1 after a message on `err` (and no file written); 2 for
+// options out of their range; 128 + the signal when stopped.
 int runGeotherm(const GeothermOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace mantlept::cli

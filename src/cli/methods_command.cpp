@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "methods/calibration_ranges.hpp"
 #include "methods/method_needs.hpp"
 #include "report/tidy_rows.hpp"
 
@@ -44,6 +45,17 @@ void writeCsvRow(std::ostream& out, const MethodInfo& m) {
   appendCsvCell(row, m.reads);
   row += ',';
   appendCsvCell(row, m.note);
+  // The calibration range: empty cells where its paper states none.
+  const CalibrationRange* range = calibrationRange(m.kind, m.number);
+  for (const std::optional<Bounds>* b :
+       {range ? &range->T_C : nullptr, range ? &range->P_kbar : nullptr}) {
+    row += ',';
+    if (b && *b) appendShortest(row, (*b)->low);
+    row += ',';
+    if (b && *b) appendShortest(row, (*b)->high);
+  }
+  row += ',';
+  if (range) appendCsvCell(row, range->source);
   out << row << '\n';
 }
 
@@ -65,13 +77,17 @@ void writeInFull(std::ostream& out, const MethodInfo& m) {
       << (m.needs.empty() ? " (its own tests decide)" : " (incomplete without them)") << '\n';
   if (!m.reads.empty()) out << "  reads:    " << m.reads << '\n';
   if (!m.note.empty()) out << "  note:     " << m.note << '\n';
+  const CalibrationRange* range = calibrationRange(m.kind, m.number);
+  out << "  calibration range: " << (range ? calibrationText(*range) : "not stated") << '\n';
 }
 
 }  // namespace
 
 int runMethods(const MethodsOptions& o, std::ostream& out, std::ostream& err) {
   const bool csv = o.format == "csv";
-  if (csv) out << "kind,number,label,minerals,reads,note\n";
+  if (csv)
+    out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
+           "range_source\n";
   bool found = false;
   for (MethodKind kind : chosenKinds(o.kind)) {
     if (o.number) {

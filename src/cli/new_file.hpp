@@ -1,6 +1,7 @@
 #pragma once
 // Output files of the commands: created new (an existing file only replaced
-// when asked), written record by record, removed when the run fails.
+// when asked, and then only once the new one is complete), written record by
+// record, removed when the run fails.
 #include <stdexcept>
 #include <string>
 
@@ -14,8 +15,9 @@ class OutputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Creates `path` new; with `force` an existing file is replaced. `what` names
-// the file in messages ("output file"). Throws OutputError.
+// Creates `path` new; with `force` an existing file is replaced when the new
+// one is closed complete. `what` names the file in messages ("output file").
+// Throws OutputError.
 void createOutput(OutputFile& file, const std::string& path, bool force, const char* what);
 
 // Writes what was added to `file`. Throws OutputError.
@@ -23,5 +25,10 @@ void commitOutput(OutputFile& file, const char* what);
 
 // Closes `file` when open. Throws OutputError.
 void closeOutput(OutputFile& file, const char* what);
+
+// True when the two names lead to one file: the same name, the same path
+// once links and "." and ".." are resolved, or the same device and inode (a
+// hard link).
+bool sameFile(const std::string& a, const std::string& b);
 
 }  // namespace mantlept

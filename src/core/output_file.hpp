@@ -1,8 +1,14 @@
 #pragma once
-// A text file the program creates new (never overwriting one that exists) and
-// writes record by record: text written is kept until `commit`, which writes
-// it in one piece. A commit that fails (a full disk) cuts the file back to
-// its last complete record, so the file never ends inside a record.
+// A text file the program writes record by record: text written is kept until
+// `commit`, which writes it in one piece. A commit that fails (a full disk)
+// cuts the file back to its last complete record, so the file never ends
+// inside a record.
+//
+// A file is made in one of two ways. `create` makes it new under its own name
+// (never overwriting one that exists). `replace` writes a new file beside the
+// old one under a temporary name and puts it in the old one's place only when
+// it is complete (`close`), so a run that fails leaves the old file as it was;
+// a device or a FIFO of that name is written into, never removed.
 #include <string>
 #include <string_view>
 
@@ -11,6 +17,7 @@ namespace mantlept {
 class OutputFile {
  public:
   OutputFile() = default;
+  // Closes the file; a replacement not closed explicitly is discarded.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -18,6 +25,10 @@ class OutputFile {
   // Creates `path` exclusively; false (with errno set) when it exists or
   // cannot be created.
   bool create(const std::string& path);
+  // Opens a file that will replace `path` at `close` (or `path` itself when
+  // it is not a regular file, a directory excepted); false with errno set
+  // (EISDIR for a directory).
+  bool replace(const std::string& path);
   bool isOpen() const { return fd_ >= 0; }
   const std::string& path() const { return path_; }
 
@@ -28,15 +39,29 @@ class OutputFile {
   bool commit();
   // The errno value of the failed commit or close (0 while none failed).
   int error() const { return error_; }
-  // Commits what is left and closes the file; false when a commit or the
-  // close failed.
+  // Commits what is left and closes the file, but leaves a replacing file
+  // under its temporary name; false when a commit or the close failed.
+  // `discard` still removes the file after it.
+  bool finish();
+  // Puts a finished replacing file in place of the old one (nothing to do for
+  // the other kinds); false when that failed.
+  bool publish();
+  // finish() and publish(): false when either failed.
   bool close();
-  // Closes and deletes the file (used when a run ends before its first row).
+  // Closes the file and removes what this object created (used when a run
+  // fails or is stopped): the new file or the temporary one; the old file a
+  // `replace` was for stays. Nothing once the file is published.
   void discard();
 
  private:
+  enum class Kind { None, Created, Replacing, Device };
+  void reset();
+
   int fd_ = -1;
-  std::string path_;
+  Kind kind_ = Kind::None;
+  std::string path_;     // the name the user gave
+  std::string written_;  // the name the bytes go to (temporary when replacing)
+  std::string target_;   // the file a replacement takes the place of
   std::string pending_;
   long long committed_ = 0;
   bool failed_ = false;

@@ -2,6 +2,6 @@
 
 namespace mantlept {
 
-volatile std::sig_atomic_t stopRequested = 0;
+StopFlag stopRequested{0};
 
 }  // namespace mantlept

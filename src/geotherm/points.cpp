@@ -37,7 +37,8 @@ std::string shortNumber(double v) {
 // A finite number filling the whole cell.
 std::optional<double> number(const std::string& cell) {
   std::string t = trim(cell);
-  if (t.empty()) return std::nullopt;
+  // Decimals only: strtod would also take "0x384", "inf" and "nan".
+  if (t.empty() || t.find_first_not_of("0123456789+-.eE") != std::string::npos) return std::nullopt;
   char* end = nullptr;
   double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return std::nullopt;
@@ -137,6 +138,7 @@ class PointsReader {
     };
     PointsRead out;
     bool any = false;
+    int flagged = 0;
     const bool mc = has("t_c_p16") && has("t_c_p84") && has("p_kbar_p16") && has("p_kbar_p84");
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const auto& r = rows[i];
@@ -149,6 +151,14 @@ class PointsReader {
         if (status == "capped" && !o_.quiet)
           err_ << "mantlept: " << o_.path << ", row " << rowNo << ": capped result left out\n";
         continue;
+      }
+      // Rows with a published warning (calc's flags column, when present).
+      if (!cell(r, "flags").empty()) {
+        ++flagged;
+        if (o_.dropFlagged) {
+          ++out.excluded;
+          continue;
+        }
       }
       Point p;
       p.sample = cell(r, "sample");
@@ -172,6 +182,11 @@ class PointsReader {
     if (!any)
       throw PointsError("mantlept: " + o_.path + ": no results for the pair " + o_.pair +
                         "; pairs present: " + present);
+    if (flagged > 0 && !o_.quiet) {
+      err_ << "mantlept: " << o_.path << ": " << flagged << " flagged ok row"
+           << (flagged == 1 ? "" : "s")
+           << (o_.dropFlagged ? " left out\n" : " used (--drop-flagged leaves them out)\n");
+    }
     return out;
   }
 

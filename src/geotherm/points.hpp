@@ -20,18 +20,19 @@ struct PointsError : std::runtime_error {
 };
 
 struct PointsOptions {
-  std::string path;   // names the table in messages
-  std::string sheet;  // workbook sheet (empty: the first)
-  std::string pair;   // "T,B" (numbers or labels) or empty
-  std::string pUnit;  // unit of a bare P column: "", "kbar", "GPa"
+  std::string path;                // names the table in messages
+  std::string sheet;               // workbook sheet (empty: the first)
+  std::string pair;                // "T,B" (numbers or labels) or empty
+  std::string pUnit;               // unit of a bare P column: "", "kbar", "GPa"
   std::optional<double> sigmaT_C;  // error of points without one (°C)
   std::optional<double> sigmaP;    // error of points without one (unit of P)
   bool quiet = false;              // no notes
+  bool dropFlagged = false;        // leave out calc rows that carry any flag
 };
 
 struct PointsRead {
   std::vector<Point> points;
-  int excluded = 0;  // calc rows of the pair that were not ok
+  int excluded = 0;  // calc rows of the pair that were not ok (or dropped for their flags)
 };
 
 // Reads the points of `rows` (header first). Notes go to `notes`. Throws PointsError.

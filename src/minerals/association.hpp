@@ -33,12 +33,14 @@ struct Association {
   std::string sample;    // the full sample name (tables are not cut to 8)
   std::array<OxideValues, kSlotCount> ox{};
   std::array<bool, kSlotCount> present{};  // slot holds an analysis
+  std::array<double, kSlotCount> niPpm{};  // Ni in ppm as a table gave it; 0: none
 
   void clear() {
     info.set("", "");
     sample.clear();
     ox.fill(OxideValues{});
     present.fill(false);
+    niPpm.fill(0.0);
   }
 };
 

@@ -22,7 +22,7 @@ bool hasValue(CombinationStatus status) {
 
 std::string tidyHeader() {
   return "sample,thermometer,thermometer_label,barometer,barometer_label,T_C,P_kbar,oxybarometer,"
-         "fO2,status,passes,converged";
+         "fO2,status,passes,converged,flags";
 }
 
 std::string_view statusName(CombinationStatus status) {
@@ -59,7 +59,7 @@ void appendShortest(std::string& out, float value) {
 }
 
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
-                   const CombinationOutcome& o) {
+                   const CombinationOutcome& o, FlagSet flags) {
   const MethodCombination& c = settings.combinations[static_cast<std::size_t>(k)];
   appendCsvCell(out, sample);
   out += ',';
@@ -89,6 +89,8 @@ void appendTidyRow(std::string& out, std::string_view sample, const RunSettings&
   out += std::to_string(o.iteration.passes);
   out += ',';
   out += o.iteration.converged ? "true" : "false";
+  out += ',';
+  appendFlagCodes(out, flags);
 }
 
 std::string tidySpreadHeader() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "report/flags.hpp"
 #include "solver/engine.hpp"
 #include "solver/run_settings.hpp"
 #include "uncertainty/monte_carlo.hpp"
@@ -18,9 +19,9 @@ std::string tidyHeader();
 std::string_view statusName(CombinationStatus status);
 
 // Appends one row (without its line end): the sample's full name, the pair,
-// the reported values of combination `k` and its iteration.
+// the reported values of combination `k`, its iteration and its flags.
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,
-                   const CombinationOutcome& outcome);
+                   const CombinationOutcome& outcome, FlagSet flags);
 
 // The Monte Carlo columns that follow the header, each after a comma.
 std::string tidySpreadHeader();

@@ -19,7 +19,15 @@ bool CalcRun::evaluate(const Association& a, std::uint64_t index, SampleResults&
   RunState work;
   prepareSample(prepared, a, settings);
   out.outcomes.clear();
-  for (int k = 0; k < pairCount(); ++k) out.outcomes.push_back(evaluatePair(prepared, settings, k, work));
+  out.flags.assign(static_cast<std::size_t>(pairCount()), 0);
+  for (int k = 0; k < pairCount(); ++k) {
+    out.outcomes.push_back(evaluatePair(prepared, settings, k, work));
+    if (request_.flags) {
+      out.flags[static_cast<std::size_t>(k)] =
+          rowFlags(a, prepared, settings.combinations[static_cast<std::size_t>(k)],
+                   out.outcomes.back(), settings.oxybarometerNumber, request_.totals);
+    }
+  }
   out.spreads.clear();
   if (request_.draws == 0) return true;
   return drawAssociation(a, settings, request_.sigma, request_.seed, index, request_.draws, out.spreads,
@@ -31,7 +39,7 @@ void CalcRun::appendRows(const Association& a, const SampleResults& results,
   const bool drawing = request_.draws > 0;
   for (int k = 0; k < pairCount(); ++k) {
     const auto at = static_cast<std::size_t>(k);
-    appendTidyRow(out, a.sample, request_.settings, k, results.outcomes[at]);
+    appendTidyRow(out, a.sample, request_.settings, k, results.outcomes[at], results.flags[at]);
     if (drawing) appendSpreadCells(out, results.spreads[at], request_.settings.oxybarometerNumber != 0);
     out += '\n';
   }

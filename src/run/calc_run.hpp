@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "minerals/association.hpp"
+#include "report/flags.hpp"
 #include "solver/engine.hpp"
 #include "solver/run_settings.hpp"
 #include "uncertainty/monte_carlo.hpp"
@@ -23,12 +24,15 @@ struct CalcRequest {
   int draws = 0;         // Monte Carlo draws per sample (0: none)
   std::uint64_t seed = 1;
   SigmaTable sigma;  // used only with draws
+  TotalsWindow totals;  // the oxide-total window of the flags
+  bool flags = true;    // false leaves the flags column empty (to time what flags cost)
 };
 
 // The results of one sample: the outcome of every pair and, with draws,
 // their spreads.
 struct SampleResults {
   std::vector<CombinationOutcome> outcomes;
+  std::vector<FlagSet> flags;  // one per pair
   std::vector<PairSpread> spreads;
 };
 

@@ -259,7 +259,8 @@ bool AssociationTable::readRow() {
   }
 }
 
-double AssociationTable::value(int column, int oxide, double factor, bool& isBlank) {
+double AssociationTable::value(int column, int oxide, double factor, bool& isBlank,
+                               double* read) {
   const std::string& text = cells_[static_cast<std::size_t>(column)];
   isBlank = false;
   if (text.empty()) {
@@ -291,6 +292,7 @@ double AssociationTable::value(int column, int oxide, double factor, bool& isBla
     return 0;
   }
   double v = cell.value * factor;
+  if (read != nullptr) *read = cell.value;
   // No oxide exceeds the whole analysis: a date serial or a misplaced number.
   if (v > 100) throw problem("is above 100 wt% (" + std::string(oxideName(oxide)) + ")");
   return v;
@@ -304,14 +306,17 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   analysis.slot = slot;
   analysis.ox.fill(0);
   analysis.determined = 0;
+  analysis.niPpm = 0;
   std::array<double, 5> iron{};
   std::array<bool, 5> ironGiven{};
   double nickelPpm = 0;
   bool nickelPpmGiven = false;
   for (const Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
     bool isBlank = false;
-    double v = value(c.index, c.oxide, c.factor, isBlank);
+    double ppm = 0;
+    double v = value(c.index, c.oxide, c.factor, isBlank, c.nickelPpm ? &ppm : nullptr);
     if (c.nickelPpm) {
+      if (v > 0) analysis.niPpm = ppm;
       nickelPpm = v;
       nickelPpmGiven = !isBlank;
       continue;

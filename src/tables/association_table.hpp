@@ -29,6 +29,7 @@ struct RowAnalysis {
   int slot = -1;
   std::array<double, OxideValues::kCount> ox{};
   std::uint16_t determined = 0;
+  double niPpm = 0;  // Ni of a ppm column as written, when above 0
 };
 
 // The analyses of one data row.
@@ -71,7 +72,8 @@ class AssociationTable {
   void checkRowWidth();
   void readText();  // Latin-1 cells as UTF-8
   // The value of a cell and whether it is blank.
-  double value(int column, int oxide, double factor, bool& blank);
+  // `read` (when given) receives the number of the cell as written.
+  double value(int column, int oxide, double factor, bool& blank, double* read = nullptr);
   bool readOxides(int slot, RowAnalysis& analysis);  // true when any is not zero
   void assignText(std::string& to, int column) const;  // without a reference tag
   int slotOf(std::string_view mineral);

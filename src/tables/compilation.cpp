@@ -22,7 +22,7 @@ bool beginsWith(std::string_view text, std::string_view word) {
 
 Compilation::Compilation(Diagnostics& diagnostics, RimCore choice)
     : diagnostics_(diagnostics), choice_(choice) {
-  static_assert(sizeof(Group) == 64 && sizeof(Sums) == 128, "one and two cache lines");
+  static_assert(sizeof(Group) == 64, "one cache line");
 }
 
 bool Compilation::kept(const TableRow& row) {
@@ -82,6 +82,7 @@ void Compilation::add(const TableRow& row) {
                        std::to_string(kMaxAnalyses) + " analyses of one mineral (row " +
                        std::to_string(row.row) + ")");
     ++s.analyses;
+    if (analysis.niPpm > 0) s.niPpm += analysis.niPpm, ++s.niPpmCount;
     for (int k = 0; k < OxideValues::kCount; ++k) {
       if ((analysis.determined & (1u << k)) == 0) continue;
       s.sum[static_cast<std::size_t>(k)] += analysis.ox[static_cast<std::size_t>(k)];
@@ -114,6 +115,7 @@ bool Compilation::next(Association& a) {
                                  : static_cast<Real>(s.sum[kk] / static_cast<double>(s.count[kk]));
         if (ox[k] != 0) a.present[slot] = true;
       }
+      if (s.niPpmCount > 0) a.niPpm[slot] = s.niPpm / s.niPpmCount;
       any = any || a.present[slot];
     }
     if (any) return true;

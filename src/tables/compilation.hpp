@@ -53,11 +53,13 @@ class Compilation {
   std::size_t sampleCount() const { return groups_.size(); }
 
  private:
-  // One sample-mineral accumulator, two cache lines.
-  struct alignas(64) Sums {
+  // One sample-mineral accumulator.
+  struct Sums {
     std::array<double, OxideValues::kCount> sum{};
+    double niPpm = 0;  // over the analyses with Ni in ppm
     std::array<std::uint16_t, OxideValues::kCount> count{};  // analyses determining each oxide
-    std::uint32_t analyses = 0;
+    std::uint16_t niPpmCount = 0;
+    std::uint16_t analyses = 0;
   };
   // What a row of a sample touches, in one cache line; the description apart.
   struct alignas(64) Group {

@@ -63,10 +63,10 @@ TEST(Calc, LegacyFileIsTheDialoguesAndTidyRowsAgreeWithItsLines) {
   ASSERT_EQ(tidy.size(), console.size() + 1);
   EXPECT_EQ(tidy[0],
             "sample,thermometer,thermometer_label,barometer,barometer_label,T_C,P_kbar,"
-            "oxybarometer,fO2,status,passes,converged");
+            "oxybarometer,fO2,status,passes,converged,flags");
   for (std::size_t i = 0; i < console.size(); ++i) {
     std::vector<std::string> row = split(tidy[i + 1]);
-    ASSERT_EQ(row.size(), 12u) << tidy[i + 1];
+    ASSERT_EQ(row.size(), 13u) << tidy[i + 1];
     EXPECT_EQ(console[i].substr(0, row[0].size()), row[0].substr(0, 7));
     const std::string& line = console[i];
     if (line.find("Not complete") != std::string::npos) {

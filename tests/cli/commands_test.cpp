@@ -1,6 +1,7 @@
 // Tables, convert, methods and Monte Carlo through the command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -221,6 +222,113 @@ TEST(Methods, ListingComesFromTheDispatchTables) {
   EXPECT_EQ(runCommand({"methods", "--kind", "rock"}, {}).status, 2);
 }
 
+// The flags cell of every row, found by the header.
+std::vector<std::string> flagCells(const std::string& out) {
+  std::vector<std::string> rows = lines(out), cells;
+  if (rows.empty()) return cells;
+  std::vector<std::string> header;
+  std::stringstream h(rows[0]);
+  for (std::string x; std::getline(h, x, ',');) header.push_back(x);
+  const auto at =
+      static_cast<std::size_t>(std::find(header.begin(), header.end(), "flags") - header.begin());
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    std::vector<std::string> c;
+    std::stringstream r(rows[i]);
+    for (std::string x; std::getline(r, x, ',');) c.push_back(x);
+    cells.push_back(at < c.size() ? c[at] : "");
+  }
+  return cells;
+}
+
+TEST(Flags, TotalsWindowFromTheCommandLine) {
+  // Garnet lherzolite 1 totals Opx 99.03, Cpx 97.85, Gt 99.75 wt%; Px-2 has
+  // Opx 98.90 and Cpx 98.15 and no garnet (its 7,5 row is incomplete).
+  struct Case {
+    std::vector<std::string> totals;
+    std::vector<std::string> expected;  // rows 7,5 and 2,1 of each sample
+  };
+  const Case cases[] = {
+      {{}, {"total-Cpx", "total-Cpx", "", ""}},
+      {{"--totals", "97,102"}, {"", "", "", ""}},
+      {{"--totals", "98.2,102"}, {"total-Cpx", "total-Cpx", "", "total-Cpx"}},
+      {{"--totals", "99.5,102"},
+       {"total-Opx;total-Cpx", "total-Opx;total-Cpx", "", "total-Opx;total-Cpx"}},
+      {{"--totals", "off"}, {"", "", "", ""}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"calc", "w.csv", "-p", "7,5", "-p", "2,1"};
+    args.insert(args.end(), c.totals.begin(), c.totals.end());
+    ProgramRun run = runCommand(args, {{"w.csv", kWide}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(flagCells(run.out), c.expected) << run.out;
+  }
+  for (std::string bad : {"102,98", "98", "98,x", "off,1", "nan,102"}) {
+    ProgramRun run =
+        runCommand({"calc", "w.csv", "-p", "7,5", "--totals", bad}, {{"w.csv", kWide}});
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_EQ(run.out, "") << bad;
+  }
+}
+
+TEST(Flags, EveryPairFlaggedFromItsOwnSample) {
+  // The rows of 7,5 carry the same flags whatever pairs run before them.
+  const std::string table = readAll(std::string(MANTLEPT_SOURCE_DIR) + "/examples/xenoliths.csv");
+  ProgramRun alone = runCommand({"calc", "x.csv", "-p", "7,5", "-x", "1"}, {{"x.csv", table}});
+  ProgramRun after = runCommand(
+      {"calc", "x.csv", "-p", "24,5", "-p", "38,30", "-p", "7,5", "-x", "1"}, {{"x.csv", table}});
+  ASSERT_EQ(alone.status, 0) << alone.err;
+  ASSERT_EQ(after.status, 0) << after.err;
+  std::vector<std::string> a = flagCells(alone.out), b = flagCells(after.out);
+  ASSERT_EQ(b.size(), 3 * a.size());
+  bool any = false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(b[3 * i + 2], a[i]) << i;
+    any = any || a[i].find("na-test") != std::string::npos;
+  }
+  EXPECT_TRUE(any) << "the example table should hold a two-pyroxene row that fails the Na test";
+  // The flags are the only difference the internal switch makes.
+  ProgramRun off =
+      runCommand({"calc", "x.csv", "-p", "7,5", "-x", "1", "--no-flags"}, {{"x.csv", table}});
+  ASSERT_EQ(off.status, 0) << off.err;
+  for (const std::string& f : flagCells(off.out)) EXPECT_EQ(f, "");
+  std::vector<std::string> withFlags = lines(alone.out), without = lines(off.out);
+  ASSERT_EQ(withFlags.size(), without.size());
+  for (std::size_t i = 0; i < without.size(); ++i) {
+    EXPECT_EQ(withFlags[i].substr(0, without[i].size()), without[i]);
+  }
+}
+
+TEST(Methods, CalibrationRangesWithTheirSources) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{"methods", "24", "--kind", "thermometer"},
+       "  calibration range: T 750-1300 degC, P 24-30 kbar (Ellis and Green 1979, p. 13)\n"},
+      {{"methods", "5", "--kind", "barometer"},
+       "  calibration range: P 10-60 kbar (Brey et al. 1990, experiments from 10 to 60 kb)\n"},
+      {{"methods", "1", "--kind", "oxybarometer"},
+       "  calibration range: T 1040-1300 degC, P 3-27 kbar (Ballhaus et al. 1991, p. 27)\n"},
+      {{"methods", "3", "--kind", "barometer"}, "  calibration range: not stated\n"},
+      {{"methods", "--format", "csv"},
+       "\nthermometer,2,Wells77(Cpx+Opx),Opx + Cpx,Fe2O3,,875,1500,,,\"Wells 1977, p. 135\"\n"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = runCommand(c.args, {});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+  }
+  ProgramRun csv = runCommand({"methods", "--format", "csv"}, {});
+  std::vector<std::string> rows = lines(csv.out);
+  EXPECT_EQ(rows[0],
+            "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
+            "range_source");
+  int stated = 0;  // rows with a source in their last cell
+  for (std::size_t i = 1; i < rows.size(); ++i) stated += rows[i].back() != ',';
+  EXPECT_EQ(stated, 11);  // the eleven methods whose papers state a range
+}
+
 TEST(MonteCarlo, ThreadsDoNotChangeTheBytesAndZeroSigmaGivesThePlainValues) {
   const std::vector<std::string> base = {"calc", "wide.csv", "-p", "7,5", "-x", "3", "--mc", "300"};
   auto run = [&](std::vector<std::string> extra) {
@@ -241,10 +349,11 @@ TEST(MonteCarlo, ThreadsDoNotChangeTheBytesAndZeroSigmaGivesThePlainValues) {
   std::vector<std::string> c;
   std::stringstream cells(rows[1]);
   for (std::string x; std::getline(cells, x, ',');) c.push_back(x);
-  ASSERT_EQ(c.size(), 23u) << rows[1];
-  for (int k : {12, 13, 14}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[5]);  // T
-  for (int k : {15, 16, 17}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[6]);  // P
-  EXPECT_EQ(c[22], "1");
+  // The twelve tidy cells, flags, then the eleven Monte Carlo cells.
+  ASSERT_EQ(c.size(), 24u) << rows[1];
+  for (int k : {13, 14, 15}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[5]);  // T
+  for (int k : {16, 17, 18}) EXPECT_EQ(c[static_cast<std::size_t>(k)], c[6]);  // P
+  EXPECT_EQ(c[23], "1");
 }
 
 TEST(MonteCarlo, BadDrawCountsAndSigmaFiles) {

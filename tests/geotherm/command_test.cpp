@@ -48,6 +48,7 @@ TEST_F(GeothermCommand, RefusesBadInputAndWritesNothing) {
     const char* table;  // empty: no points table
     GeothermOptions options;
     const char* message;
+    int status = 1;  // 2: an option out of its range
   };
   std::string ok2 = "T_C,P_GPa\n900,3\n1000,3.5\n";
   std::string results = std::string(kResultsHeader) +
@@ -75,14 +76,14 @@ TEST_F(GeothermCommand, RefusesBadInputAndWritesNothing) {
       {results.c_str(), wrongPair,
        "no results for the pair O'Neill,NG85; pairs present: BKN,NG85; TA98,NG85"},
       {results.c_str(), goodPair, "fewer than 2 usable points (1)"},
-      {ok2.c_str(), q0Low, "--q0 lies outside 25-120"},
+      {ok2.c_str(), q0Low, "--q0 lies outside 25-120", 2},
   };
   for (const Case& c : cases) {
     GeothermOptions o = c.options;
     o.points = file("points.csv", c.table);
     o.outTable = (dir_ / "table.csv").string();
     o.outSvg = (dir_ / "diagram.svg").string();
-    EXPECT_EQ(run(o), 1) << c.message;
+    EXPECT_EQ(run(o), c.status) << c.message;
     EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
     EXPECT_EQ(err_.str().rfind("mantlept: ", 0), 0u) << err_.str();
     EXPECT_TRUE(out_.str().empty());
@@ -128,6 +129,49 @@ TEST_F(GeothermCommand, ResultsOfOnePairWithTheirMonteCarloErrors) {
     EXPECT_GT(at + 1, last) << key;
     last = at + 1;
   }
+}
+
+TEST_F(GeothermCommand, FlaggedRowsAreCountedOrDroppedAndOlderFilesStillRead) {
+  // calc output with the flags column: two clean ok rows, two flagged ok rows
+  // and a flagged rejected row (never used, never counted).
+  const std::string withFlags =
+      "sample,thermometer,thermometer_label,barometer,barometer_label,T_C,P_kbar,oxybarometer,"
+      "fO2,status,passes,converged,flags\n"
+      "a,7,Two-px,5,Al-opx,900,30,0,,ok,3,true,\n"
+      "b,7,Two-px,5,Al-opx,1000,40,0,,ok,3,true,t-range\n"
+      "c,7,Two-px,5,Al-opx,1050,45,0,,ok,3,true,\n"
+      "d,7,Two-px,5,Al-opx,1150,55,0,,ok,3,true,total-Opx;na-test\n"
+      "e,7,Two-px,5,Al-opx,,,0,,rejected,3,false,p-range\n";
+  struct Case {
+    bool drop;
+    const char* summary;
+    const char* note;
+  };
+  for (Case c : {Case{false, "\"n_points\": 4, \"n_excluded\": 1", "2 flagged ok rows used"},
+                 Case{true, "\"n_points\": 2, \"n_excluded\": 3", "2 flagged ok rows left out"}}) {
+    GeothermOptions o;
+    o.points = file("flags.csv", withFlags);
+    o.q0 = 40.0;
+    o.format = "json";
+    o.dropFlagged = c.drop;
+    ASSERT_EQ(run(o), 0) << err_.str();
+    EXPECT_NE(out_.str().find(c.summary), std::string::npos) << out_.str();
+    EXPECT_NE(err_.str().find(c.note), std::string::npos) << err_.str();
+    o.quiet = true;
+    ASSERT_EQ(run(o), 0) << err_.str();
+    EXPECT_EQ(err_.str(), "");
+  }
+  // A file without the column: every ok row is used, no note.
+  GeothermOptions older;
+  older.points = file("older.csv", std::string(kResultsHeader) +
+                                       "a,BKN,Two-px,NG85,Al-opx,900,30,,,ok,3,1,,,,,,,,,,,\n"
+                                       "b,BKN,Two-px,NG85,Al-opx,1000,40,,,ok,3,1,,,,,,,,,,,\n");
+  older.q0 = 40.0;
+  older.format = "json";
+  older.dropFlagged = true;
+  ASSERT_EQ(run(older), 0) << err_.str();
+  EXPECT_NE(out_.str().find("\"n_points\": 2, \"n_excluded\": 0"), std::string::npos);
+  EXPECT_EQ(err_.str().find("flagged"), std::string::npos) << err_.str();
 }
 
 TEST_F(GeothermCommand, WritesTheTableAndAWellFormedDiagram) {

@@ -1,0 +1,138 @@
+// This test computes in double precision.
+// `mantlept grains` run as a program: every grain keeps its own row and class
+// in input order, the summary, and the input and usage faults it refuses
+// without leaving a file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e/child_run.hpp"
+
+namespace mantlept::e2e {
+namespace {
+
+// Mg# 0.68 and 0.85 from FeOt 7.185: MgO = 4.03 m / (1 - m).
+const std::string kGrains =
+    "Sample,TiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MnO_Gt,MgO_Gt,CaO_Gt,Na2O_Gt,Ni_Gt,SiO2_Opx\n"
+    "g11,0.80,20,3.0,7.185,0.30,8.564,5.0,0.02,60,\n"      // meets G11 and G1: G11
+    "nomg,0.10,20,5.0,7.185,0.30,,5.5,0.02,45,\n"          // no MgO: no class
+    "opx only,,,,,,,,,,57.5\n"                             // not a grain
+    "harz,0.02,18,8.0,7.185,0.30,22.837,2.0,0.02,30.5,\n"  // G10D
+    "g0,0.02,18,22.0,7.185,0.40,22.837,2.0,0.02,,\n";      // G0, no Ni
+
+TEST(GrainsCommand, EveryGrainKeepsItsRowAndClass) {
+  ProgramRun run =
+      runCommand({"grains", "g.csv", "--q0", "40", "-o", "rows.csv"}, {{"g.csv", kGrains}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> lines;
+  {
+    std::string text = run.file("rows.csv");
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      lines.push_back(text.substr(start, end - start));
+  }
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0],
+            "sample,class,ca_intercept,mg_number,Cr2O3,CaO,Ni_ppm,T_C,depth_km,P_GPa,"
+            "in_diamond_window");
+  const char* expected[][2] = {{"g11", "G11"}, {"nomg", ""}, {"harz", "G10D"}, {"g0", "G0"}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    std::string prefix = std::string(expected[i][0]) + "," + expected[i][1] + ",";
+    EXPECT_EQ(lines[i + 1].substr(0, prefix.size()), prefix) << lines[i + 1];
+  }
+  // Ni 30.5 ppm as read, and Canil's temperature worked in double.
+  const double T_C = 8772.0 / (2.53 - std::log(30.5 / 3000.0)) - 273.15;
+  char cells[64];
+  std::snprintf(cells, sizeof cells, ",30.5,%.1f,", T_C);
+  EXPECT_NE(lines[3].find(cells), std::string::npos) << lines[3];
+  EXPECT_EQ(lines[4].substr(lines[4].size() - 5), ",,,,,");
+  EXPECT_NE(run.out.find("n_grains: 4\nn_classified: 2\nn_with_T: 3\nn_projected: 3\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("class_G0: 1\n"), std::string::npos);
+  EXPECT_NE(run.out.find("class_G11: 1\n"), std::string::npos);
+  EXPECT_NE(run.err.find("note: 1 sample without a garnet analysis skipped"), std::string::npos);
+  EXPECT_NE(run.err.find("note: 1 garnet without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 left"),
+            std::string::npos);
+}
+
+TEST(GrainsCommand, RefusesBadInputAndLeavesNoFile) {
+  const std::string noGarnet = "Sample,SiO2_Opx,MgO_Opx\na,57,34\n";
+  const std::string onePoint = "T_C,P_GPa\n1000,4\n";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"grains", "opx.csv", "-o", "rows.csv"}, 1, "opx.csv: no garnet analysis"},
+      {{"grains", "g.csv", "--q0", "40", "--fit", "pt.csv"}, 2, "excludes"},
+      {{"grains", "g.csv", "--pair", "7,5"}, 2, "--pair requires --fit"},
+      {{"grains", "g.csv", "--svg", "d.svg"}, 2, "need a geotherm"},
+      {{"grains", "g.csv", "--fit", "pt.csv", "-o", "rows.csv"},
+       1,
+       "pt.csv: fewer than 2 usable points (1)"},
+      {{"grains", "g.csv", "--q0", "10", "-o", "rows.csv"}, 1, "--q0 lies outside 25-120"},
+      {{"grains", "g.csv", "--thermometer", "nimis", "-o", "rows.csv"}, 2, "nimis"},
+      {{"grains", "g.csv", "--bin", "0", "-o", "rows.csv"}, 2, "--bin"},
+      {{"grains", "missing.csv", "-o", "rows.csv"}, 1, "missing.csv"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run =
+        runCommand(c.args, {{"g.csv", kGrains}, {"opx.csv", noGarnet}, {"pt.csv", onePoint}});
+    std::string what = c.args[1] + " " + c.args[2];
+    EXPECT_EQ(run.status, c.status) << what << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << what << "\n" << run.err;
+    EXPECT_FALSE(run.exists("rows.csv")) << what;
+    EXPECT_FALSE(run.exists("d.svg")) << what;
+  }
+}
+
+TEST(GrainsCommand, ExistingFilesOnlyReplacedWithForce) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"g.csv", kGrains}, {"s.csv", "keep\n"}, {"d.svg", "keep\n"}};
+  ProgramRun refused =
+      runCommand({"grains", "g.csv", "--q0", "40", "--sections", "s.csv", "-o", "rows.csv"}, files);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("exists already"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.file("s.csv"), "keep\n");
+  EXPECT_FALSE(refused.exists("rows.csv"));
+
+  ProgramRun forced = runCommand({"grains", "g.csv", "--q0", "40", "--sections", "s.csv", "--svg",
+                                  "d.svg", "--bin", "25", "--force", "--format", "json"},
+                                 files);
+  ASSERT_EQ(forced.status, 0) << forced.err;
+  std::string sections = forced.file("s.csv");
+  EXPECT_EQ(sections.substr(0, sections.find('\n')),
+            "depth_top_km,depth_bottom_km,n,G0,G1,G3,G3D,G4,G4D,G5,G5D,G9,G10,G10D,G11,G12");
+  EXPECT_NE(sections.find("\n275,300,"), std::string::npos);
+  EXPECT_NE(forced.file("d.svg").find("</svg>"), std::string::npos);
+  EXPECT_EQ(forced.out.front(), '{');
+  EXPECT_NE(forced.out.find("\"q0\": 40.000"), std::string::npos);
+}
+
+// Stopped while it waits for more of the table on standard input: status 128
+// plus the signal, a message, and none of its files left.
+TEST(GrainsCommand, AStoppedRunLeavesNoFile) {
+  std::string table = kGrains;
+  for (int i = 0; i < 500; ++i)
+    table += "h" + std::to_string(i) + ",0.02,18,8.0,7.185,0.30,22.837,2.0,0.02,30.5,\n";
+  ChildOptions options;
+  options.args = {"grains", "-", "--q0", "40", "-o", "rows.csv", "--svg", "d.svg"};
+  options.answers = table;
+  options.holdInput = true;
+  ChildRun child(options);
+  ASSERT_TRUE(child.waitForFileSize("rows.csv", 0)) << "the grain file was not created";
+  child.sendSignal(SIGTERM);
+  ProgramRun run = child.finish();
+  EXPECT_EQ(run.status, 143) << run.err;
+  EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+  EXPECT_FALSE(run.exists("rows.csv"));
+  EXPECT_FALSE(run.exists("d.svg"));
+}
+
+}  // namespace
+}  // namespace mantlept::e2e
