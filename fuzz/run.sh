@@ -4,6 +4,7 @@
 # the committed seed corpus. New inputs go to build-fuzz/corpus/, findings to
 # build-fuzz/findings/. Exits non-zero when a target finds anything.
 #   fuzz/run.sh [target ...]     targets: field_reader analysis_reader dialogue program table_reader
+#                                xlsx_cells sigma_reader
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +12,7 @@ seconds="${FUZZ_SECONDS:-30}"
 build="$(pwd)/${FUZZ_BUILD:-build-fuzz}"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(field_reader analysis_reader dialogue program table_reader)
+[ "${#targets[@]}" -gt 0 ] || targets=(field_reader analysis_reader dialogue program table_reader xlsx_cells sigma_reader)
 
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMANTLEPT_FUZZ=ON -DMANTLEPT_TESTS=OFF >/dev/null

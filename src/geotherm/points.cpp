@@ -88,7 +88,9 @@ class PointsReader {
   double required(const std::vector<std::string>& row, const std::string& name, long rowNo,
                   const char* what) const {
     auto v = number(cell(row, name));
-    if (!v) fail(rowNo, std::string(what) + " is not a number ('" + cell(row, name) + "')");
+    if (!v)
+      fail(rowNo,
+           std::string(what) + " is not a number ('" + tables::printable(cell(row, name)) + "')");
     return *v;
   }
 
@@ -98,7 +100,7 @@ class PointsReader {
     std::string c = cell(row, name);
     if (c.empty()) return std::nullopt;
     auto v = number(c);
-    if (!v) fail(rowNo, name + " is not a number ('" + c + "')");
+    if (!v) fail(rowNo, name + " is not a number ('" + tables::printable(c) + "')");
     return v;
   }
 

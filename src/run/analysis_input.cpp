@@ -1,10 +1,9 @@
 #include "run/analysis_input.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "core/input_file.hpp"
-#include "core/prefixed_stream.hpp"
 #include "core/stop_request.hpp"
 #include "minerals/analysis_reader.hpp"
 #include "tables/association_table.hpp"
@@ -18,11 +17,8 @@ namespace {
 // The fixed-column analysis file, through the dialogue's reader.
 class FixedColumnInput final : public AnalysisInput {
  public:
-  FixedColumnInput(std::FILE* file, bool owned, const std::string& name)
-      : file_(file), owned_(owned), reader_(file, name) {}
-  ~FixedColumnInput() override {
-    if (owned_) std::fclose(file_);
-  }
+  FixedColumnInput(std::unique_ptr<tables::OpenInput> input, std::FILE* file)
+      : input_(std::move(input)), reader_(file, input_->name()) {}
   bool next(Association& a) override {
     switch (reader_.next(a)) {
       case AnalysisReader::Status::Association:
@@ -37,8 +33,7 @@ class FixedColumnInput final : public AnalysisInput {
   bool fixedColumns() const override { return true; }
 
  private:
-  std::FILE* file_;
-  bool owned_;
+  std::unique_ptr<tables::OpenInput> input_;  // owns the stream the reader reads
   AnalysisReader reader_;
 };
 
@@ -80,78 +75,55 @@ class TableInput final : public AnalysisInput {
   bool gathered_ = false;
 };
 
-// Standard input: its first bytes decide what it is.
-struct StandardInput {
-  std::string head;
-  tables::InputKind kind;
-};
-
-StandardInput peekStandardInput() {
-  StandardInput in;
-  readHead(stdin, in.head);
-  in.kind = tables::detectInputKind(in.head);
-  return in;
-}
-
-std::unique_ptr<AnalysisInput> fixedColumnInput(const std::string& path, const std::string& sheet,
-                                                StandardInput* standardInput) {
-  if (standardInput != nullptr) {
-    std::FILE* f = prefixedStream(standardInput->head, stdin);
-    if (f == nullptr) throw InputError("mantlept: standard input cannot be read");
-    return std::make_unique<FixedColumnInput>(f, true, "standard input");
+std::unique_ptr<AnalysisInput> fixedColumnInput(std::unique_ptr<tables::OpenInput> input,
+                                                const std::string& sheet) {
+  if (!input->encoding().empty()) {
+    throw InputError("mantlept: " + input->name() + ": " + input->encoding() +
+                     " text is read only as a table with a header row; save the "
+                     "fixed-column analysis file as UTF-8 or plain text");
   }
-  InputFile file;
-  if (!file.open(path)) throw InputError("mantlept: " + path + ": " + file.error());
   if (!sheet.empty()) {
-    throw InputError("mantlept: " + path + ": --sheet goes with a workbook, and this is a " +
-                     "fixed-column analysis file");
+    throw InputError("mantlept: " + input->name() + ": --sheet goes with a workbook, and this " +
+                     "is a fixed-column analysis file");
   }
-  return std::make_unique<FixedColumnInput>(file.release(), true, path);
+  std::FILE* bytes = input->bytes();
+  if (bytes == nullptr) throw InputError("mantlept: " + input->name() + ": cannot be read");
+  return std::make_unique<FixedColumnInput>(std::move(input), bytes);
 }
 
+// Every input is opened once and told apart by its content: a pipe or FIFO
+// given by name is never reopened.
 std::unique_ptr<AnalysisInput> openInputs(const std::vector<std::string>& paths,
                                           const std::string& sheet,
                                           const AnalysisOptions& options) {
   using tables::InputKind;
   if (paths.empty()) throw InputUsageError("mantlept: no analysis file given");
-  // Every file can be read, and only one of them is standard input.
-  std::optional<StandardInput> standardInput;
-  std::vector<InputKind> kinds;
+  if (std::count(paths.begin(), paths.end(), std::string("-")) > 1)
+    throw InputUsageError("mantlept: standard input (-) can be read only once");
+  // Every file can be read and holds something.
+  std::vector<std::unique_ptr<tables::OpenInput>> inputs;
   for (const std::string& path : paths) {
-    if (path == "-") {
-      if (standardInput)
-        throw InputUsageError("mantlept: standard input (-) can be read only once");
-      standardInput = peekStandardInput();
-      kinds.push_back(standardInput->kind);
-      continue;
-    }
-    InputFile file;
-    if (!file.open(path)) throw InputError("mantlept: " + path + ": " + file.error());
-    file.close();
-    kinds.push_back(tables::detectInputKind(path));
-  }
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (kinds[i] != InputKind::FixedColumn) continue;
-    const std::string name = paths[i] == "-" ? "standard input" : paths[i];
-    if (paths.size() > 1)
-      throw InputUsageError("mantlept: " + name +
-                            " is a fixed-column analysis file: it must be the only input "
-                            "(several tables can be given together)");
-    return fixedColumnInput(paths[i], sheet, paths[i] == "-" ? &*standardInput : nullptr);
+    inputs.push_back(std::make_unique<tables::OpenInput>(path));
+    if (inputs.back()->empty())
+      throw InputError("mantlept: " + inputs.back()->name() + ": no analyses (the input is empty)");
   }
   bool workbook = false;
-  for (InputKind k : kinds) workbook = workbook || k == InputKind::Workbook;
-  auto input = std::make_unique<TableInput>(options.rimCore);
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (paths[i] == "-") {
-      input->add(tables::openTable(stdin, "standard input", standardInput->head));
-    } else {
-      // With several inputs the sheet is that of each workbook among them.
-      bool ownSheet = paths.size() == 1 || !workbook || kinds[i] == InputKind::Workbook;
-      input->add(tables::openTable(paths[i], ownSheet ? sheet : std::string()));
-    }
+  for (const std::unique_ptr<tables::OpenInput>& input : inputs) {
+    workbook = workbook || input->kind() == InputKind::Workbook;
+    if (input->kind() != InputKind::FixedColumn) continue;
+    if (inputs.size() > 1)
+      throw InputUsageError("mantlept: " + input->name() +
+                            " is a fixed-column analysis file: it must be the only input "
+                            "(several tables can be given together)");
+    return fixedColumnInput(std::move(inputs.front()), sheet);
   }
-  return input;
+  auto tableInput = std::make_unique<TableInput>(options.rimCore);
+  for (std::unique_ptr<tables::OpenInput>& input : inputs) {
+    // With several inputs the sheet is that of each workbook among them.
+    bool ownSheet = inputs.size() == 1 || !workbook || input->kind() == InputKind::Workbook;
+    tableInput->add(input->table(ownSheet ? sheet : std::string()));
+  }
+  return tableInput;
 }
 
 }  // namespace

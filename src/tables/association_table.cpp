@@ -19,9 +19,13 @@ bool blank(const std::vector<std::string>& cells) {
   return true;
 }
 
+// The first 20 names quoted, then how many more there are.
 std::string quotedList(const std::vector<std::string>& names) {
+  constexpr std::size_t kShown = 20;
   std::string list;
-  for (const std::string& n : names) list += (list.empty() ? "\"" : ", \"") + printable(n) + "\"";
+  for (std::size_t i = 0; i < names.size() && i < kShown; ++i)
+    list += (list.empty() ? "\"" : ", \"") + printable(names[i]) + "\"";
+  if (names.size() > kShown) list += " and " + std::to_string(names.size() - kShown) + " more";
   return list;
 }
 

@@ -24,6 +24,10 @@ DelimitedReader::DelimitedReader(std::istream& in, std::string fileName, std::st
   };
 }
 
+DelimitedReader::DelimitedReader(std::function<std::size_t(char*, std::size_t)> read,
+                                 std::string fileName, std::string peeked)
+    : read_(std::move(read)), fileName_(std::move(fileName)), buffer_(std::move(peeked)) {}
+
 DelimitedReader::DelimitedReader(const std::string& path) : fileName_(path) {
   owned_ = std::fopen(path.c_str(), "rb");
   if (!owned_)
@@ -60,13 +64,14 @@ int DelimitedReader::get() {
   return c;
 }
 
-// The delimiter that occurs most often outside quotes in the header line
-// (comma when there is none, or on a tie with comma).
+// The delimiter that occurs most often outside quotes in the header line, the
+// first line with more than blanks and delimiters (comma when there is none,
+// or on a tie with comma).
 void DelimitedReader::detectDelimiter() {
   std::size_t counts[3] = {0, 0, 0};
   constexpr char kDelimiters[3] = {',', ';', '\t'};
-  bool quoted = false;
-  for (std::size_t i = pos_;; ++i) {
+  bool quoted = false, blank = true;
+  for (std::size_t i = pos_; i - pos_ < kMaxRow; ++i) {
     if (i >= buffer_.size()) {
       std::size_t offset = i - pos_;
       if (!fill()) break;
@@ -76,7 +81,12 @@ void DelimitedReader::detectDelimiter() {
     char c = buffer_[i];
     if (c == '"') quoted = !quoted;
     if (quoted) continue;
-    if (c == '\n' || c == '\r') break;
+    if (c == '\n' || c == '\r') {
+      if (!blank) break;
+      counts[0] = counts[1] = counts[2] = 0;  // an empty row: delimiters alone
+      continue;
+    }
+    if (c != ' ' && c != '\t' && c != ',' && c != ';') blank = false;
     for (int k = 0; k < 3; ++k)
       if (c == kDelimiters[k]) ++counts[k];
   }
@@ -100,12 +110,16 @@ bool DelimitedReader::next(std::vector<std::string>& cells) {
   const char delimiter = delimiter_;
   std::string cell;
   bool quoted = false;  // inside a quoted part of the cell
+  std::size_t rowBytes = 0;
   for (;;) {
     int c = get();
     if (cell.size() > kMaxCell)
       throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
                        ": a cell is longer than " + std::to_string(kMaxCell) +
                        " bytes (is a quote not closed?)");
+    if (++rowBytes > kMaxRow)
+      throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
+                       ": the row is longer than " + std::to_string(kMaxRow >> 20) + " MB");
     if (quoted) {
       if (c < 0)
         throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
@@ -128,6 +142,9 @@ bool DelimitedReader::next(std::vector<std::string>& cells) {
       return true;
     }
     if (c == delimiter) {
+      if (cells.size() + 1 >= kMaxCells)
+        throw TableError("mantlept: " + fileName_ + ", row " + std::to_string(row_) +
+                         ": the row has more than " + std::to_string(kMaxCells) + " cells");
       cells.push_back(std::move(cell));
       cell.clear();
     } else if (c == '"' && cell.empty()) {

@@ -2,7 +2,7 @@
 // Rows of a delimited text table (comma, semicolon or tab separated), read in
 // chunks so that memory stays flat however long the file is. Cells may be
 // quoted ("a ""b"" c", with delimiters and line breaks inside); a UTF-8 byte
-// order mark and CRLF line ends are accepted.
+// order mark, CRLF line ends and blank lines before the header are accepted.
 #include <cstdio>
 #include <functional>
 #include <istream>
@@ -19,6 +19,9 @@ class DelimitedReader : public RowSource {
   // the start of the stream, such as a first line read to decide what the input is.
   DelimitedReader(std::FILE* file, std::string fileName, std::string peeked = "");
   DelimitedReader(std::istream& in, std::string fileName, std::string peeked = "");
+  // Reads what `read` gives (it fills up to `size` bytes at `to`, 0 at the end).
+  DelimitedReader(std::function<std::size_t(char* to, std::size_t size)> read, std::string fileName,
+                  std::string peeked);
   // Opens the file at `path`; TableError when it cannot be opened.
   explicit DelimitedReader(const std::string& path);
   ~DelimitedReader() override;
@@ -30,8 +33,15 @@ class DelimitedReader : public RowSource {
   const std::string& fileName() const override { return fileName_; }
   char delimiter() const override;
 
-  // The longest cell accepted; a longer one (an unclosed quote, mostly) is a TableError.
+  // Closes `file` when the reader ends.
+  void own(std::FILE* file) { owned_ = file; }
+
+  // The longest cell accepted; a longer one (an unclosed quote, mostly) is a
+  // TableError. So is a row of more cells than a spreadsheet has columns, or
+  // of more text than kMaxRow bytes: memory stays in proportion to one row.
   static constexpr std::size_t kMaxCell = 1 << 20;
+  static constexpr std::size_t kMaxCells = 16384;
+  static constexpr std::size_t kMaxRow = std::size_t{16} << 20;
 
  private:
   int get();   // next byte, or -1 at the end

@@ -3,6 +3,7 @@
 // once each at the end, with the number of times they arose.
 #include <iosfwd>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,8 +29,12 @@ class Diagnostics {
 
   // One line per key, in the order they first arose: "mantlept: note: TEXT"
   // or "mantlept: warning: TEXT", followed by " (N times)" when counted more
-  // than once. `quiet` leaves out the notes, never the warnings.
+  // than once. Keys of one family ("mineral:Amph", "mineral:Hbl", one per
+  // unknown name) give at most kShownPerFamily lines, then one line counting
+  // the rest. `quiet` leaves out the notes, never the warnings.
   void print(std::ostream& err, bool quiet) const;
+
+  static constexpr long kShownPerFamily = 20;
 
  private:
   struct Entry {
@@ -43,6 +48,7 @@ class Diagnostics {
   void add(bool warning, const std::string& key, const std::string& text);
   Entry& item(const std::string& key, const std::string& lead, const std::string& item);
   std::vector<Entry> entries_;
+  std::unordered_map<std::string, std::size_t> index_;  // key -> entry
 };
 
 }  // namespace mantlept::tables

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/printable.hpp"
+
 namespace mantlept {
 
 double SigmaTable::sigma(int slot, int oxide, double value) const {
@@ -86,10 +88,17 @@ SigmaTable readSigmaFile(tables::RowSource& source) {
                               std::to_string(source.rowNumber()) + ": " + what);
   };
   std::vector<std::string> cells;
-  if (!source.next(cells)) {
-    throw tables::TableError("mantlept: " + source.fileName() +
-                             ": empty; the header mineral,oxide,abs,rel is missing");
-  }
+  auto blankRow = [&] {
+    for (const auto& c : cells)
+      if (!trim(c).empty()) return false;
+    return true;
+  };
+  do {
+    if (!source.next(cells)) {
+      throw tables::TableError("mantlept: " + source.fileName() +
+                               ": empty; the header mineral,oxide,abs,rel is missing");
+    }
+  } while (blankRow());
   static constexpr const char* kColumns[] = {"mineral", "oxide", "abs", "rel"};
   std::array<std::size_t, 4> at{};
   for (std::size_t c = 0; c < 4; ++c) {
@@ -109,20 +118,22 @@ SigmaTable readSigmaFile(tables::RowSource& source) {
     double v = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
-      throw fail(std::string(kColumns[c]) + " \"" + std::string(text) + "\" is not a number");
-    if (v < 0) throw fail(std::string(kColumns[c]) + " " + std::string(text) + " is negative");
+      throw fail(std::string(kColumns[c]) + " \"" + printable(text, 40) + "\" is not a number");
+    if (v < 0) throw fail(std::string(kColumns[c]) + " " + printable(text, 40) + " is negative");
     return v;
   };
+  bool anyRow = false;
   while (source.next(cells)) {
-    bool blank = true;
-    for (const auto& c : cells) blank = blank && trim(c).empty();
-    if (blank) continue;
+    if (blankRow()) continue;
+    anyRow = true;
     const std::string_view mineral = cell(0), oxide = cell(1);
     std::optional<int> slot, column;
     if (mineral != "*" && !(slot = mineralSlot(mineral)))
-      throw fail("unknown mineral \"" + std::string(mineral) + "\"");
+      throw fail("unknown mineral \"" + printable(mineral, 40) + "\"");
     if (oxide != "*" && !(column = oxideColumn(oxide)))
-      throw fail("unknown oxide \"" + std::string(oxide) + "\"");
+      throw fail("unknown oxide \"" + printable(oxide, 40) + "\"");
+    if (cell(2).empty() && cell(3).empty())
+      throw fail("the row gives neither abs nor rel (give 0 for no uncertainty)");
     const double a = number(2), r = number(3);
     for (int s = 0; s < kSlotCount; ++s) {
       if (slot && *slot != s) continue;
@@ -133,6 +144,10 @@ SigmaTable readSigmaFile(tables::RowSource& source) {
       }
     }
   }
+  if (!anyRow)
+    throw tables::TableError("mantlept: " + source.fileName() +
+                             ": the header has no rows below it; give one row per mineral and "
+                             "oxide, such as *,*,0.05,1");
   return t;
 }
 

@@ -36,7 +36,8 @@ std::optional<int> oxideColumn(std::string_view name);
 
 // Reads a table with the columns mineral, oxide, abs and rel (any order, header
 // first). "*" stands for every mineral or every oxide; later rows override
-// earlier ones; an empty abs or rel cell means 0; cells not named start at 0.
+// earlier ones; an empty abs or rel cell means 0 (a row with both empty, or
+// a header without rows, is an error); cells not named start at 0.
 // Throws tables::TableError naming the file and row.
 SigmaTable readSigmaFile(tables::RowSource& source);
 

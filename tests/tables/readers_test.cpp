@@ -1,7 +1,12 @@
 // Rows of delimited text and of .xlsx sheets, and telling the inputs apart.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "table_files.hpp"
 #include "tables/delimited_reader.hpp"
@@ -81,7 +86,7 @@ TEST(XlsxReader, SharedInlineAndOmittedCells) {
       "<row r=\"4\"><c r=\"A4\" t=\"s\"><v>2</v></c><c r=\"C4\"><v>57.619999999999997</v></c>"
       "</row>"
       "<row r=\"5\"><c r=\"A5\" t=\"inlineStr\"><is><t>KX-2</t></is></c>"
-      "<c r=\"B5\" t=\"str\"><f>1+1</f><v>2</v></c><c r=\"C5\" t=\"b\"><v>1</v></c></row>";
+      "<c r=\"B5\" t=\"str\"><f>1+1</f><v>2</v></c><c r=\"C5\"><v>1</v></c></row>";
   std::string path = writeWorkbook("cells.xlsx", {{"Data", rows}}, shared);
   XlsxReader reader(path, "");
   std::vector<long> numbers;
@@ -142,6 +147,257 @@ TEST(InputKind, FromTheFirstBytes) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(detectInputKind(std::string_view(c.start)), c.kind) << c.start;
+}
+
+TEST(XlsxReader, CellsArePlacedByTheirReference) {
+  std::vector<std::string> shared = {"Sample", "SiO2", "MgO"};
+  // Row 2 is written right to left; row 3 has one cell without a reference,
+  // which follows the cell before it.
+  std::string rows =
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+      "<c r=\"C1\" t=\"s\"><v>2</v></c></row>"
+      "<row r=\"2\"><c r=\"C2\"><v>40.5</v></c><c r=\"B2\"><v>55.1</v></c>"
+      "<c r=\"A2\" t=\"inlineStr\"><is><t>K-1</t></is></c></row>"
+      "<row><c r=\"A3\" t=\"inlineStr\"><is><t>K-2</t></is></c><c><v>56</v></c></row>"
+      "<row r=\"7\"><c r=\"b7\"><v>57</v></c><c r=\"C7\" t=\"s\" s=\"2\"/></row>";
+  std::string path = writeWorkbook("order.xlsx", {{"Data", rows}}, shared);
+  XlsxReader reader(path, "");
+  std::vector<long> numbers;
+  EXPECT_EQ(
+      readAll(reader, &numbers),
+      (Rows{
+          {"Sample", "SiO2", "MgO"}, {"K-1", "55.1", "40.5"}, {"K-2", "56", ""}, {"", "57", ""}}));
+  EXPECT_EQ(numbers, (std::vector<long>{1, 2, 3, 7}));
+}
+
+TEST(XlsxReader, CellsThatHoldNoValueAreErrorsNamingTheCell) {
+  const std::string head =
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Sample</t></is></c></row>";
+  struct Case {
+    std::string row, message;
+  } cases[] = {
+      {"<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"B2\"><v>2</v></c></row>",
+       "cell B2: the cell is given twice"},
+      {"<row r=\"2\"><c r=\"A2\"><v>1</v></c><c><v>2</v></c><c r=\"B2\"><v>3</v></c></row>",
+       "cell B2: the cell is given twice"},
+      {"<row r=\"2\"><c r=\"ZZZZZZZZ2\"><v>1</v></c></row>",
+       "cell ZZZZZZZZ2: the reference is outside the sheet's columns (A to XFD)"},
+      {"<row r=\"2\"><c r=\"XFE2\"><v>1</v></c></row>",
+       "cell XFE2: the reference is outside the sheet's columns (A to XFD)"},
+      {"<row r=\"2\"><c r=\"C9\"><v>1</v></c></row>",
+       "cell C9: the reference is not in its row, 2"},
+      {"<row r=\"2\"><c r=\"C2\"><f>SUM(A1:B1)</f></c></row>",
+       "cell C2: holds a formula without a stored result"},
+      {"<row r=\"2\"><c r=\"D2\" t=\"b\"><v>1</v></c></row>",
+       "cell D2: holds the logical value TRUE, not a number or text"},
+      {"<row r=\"2\"><c r=\"E2\" t=\"e\"><v>#DIV/0!</v></c></row>",
+       "cell E2: holds the error #DIV/0!"},
+      {"<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>", "row 1 comes after row 1"},
+      {"<row r=\"0\"><c r=\"A1\"><v>1</v></c></row>", "row number \"0\" is not a row of a sheet"},
+      {"<row r=\"2\"><c r=\"A2\" t=\"s\"><v>7</v></c></row>",
+       "not a readable .xlsx workbook (cell A2 names shared string \"7\""},
+      {"<row r=\"2\"><c r=\"A2\"><v>1</v></row>",
+       "not a readable .xlsx workbook (xl/worksheets/sheet1.xml, line 1"},
+  };
+  std::vector<std::string> shared;
+  for (const Case& c : cases) {
+    std::string path = writeWorkbook("faults.xlsx", {{"Data", head + c.row}}, shared);
+    try {
+      XlsxReader reader(path, "");
+      readAll(reader);
+      ADD_FAILURE() << c.row;
+    } catch (const TableError& e) {
+      EXPECT_EQ(std::string(e.what()).find("mantlept: " + path), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
+  std::vector<std::string> shared;
+  std::string path = writeWorkbook(
+      "names.xlsx", {{"Ol&#27;[2J&#10;vines", "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}},
+      shared);
+  try {
+    XlsxReader reader(path, "Gar\x1b[0mnets");
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()), "mantlept: " + path +
+                                         ": no sheet \"Gar\\x1b[0mnets\"; the workbook has "
+                                         "\"Ol\\x1b[2J\\x0avines\"");
+  }
+}
+
+TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
+  std::string xml =
+      "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:a\"><x:sheetData>"
+      "<x:row r=\"1\"><x:c r=\"B1\" t=\"s\"><x:v>1</x:v></x:c><x:c r=\"A1\" "
+      "t=\"s\"><x:v>0</x:v></x:c>"
+      "</x:row><x:row r=\"3\"><x:c r=\"A3\" t=\"inlineStr\"><x:is><x:r><x:t>K&amp;</x:t></x:r>"
+      "<x:rPh><x:t>skip</x:t></x:rPh><x:r><x:t><![CDATA[1<2]]></x:t></x:r></x:is></x:c>"
+      "<x:c r=\"B3\"><x:v>4</x:v></x:c></x:row><x:row r=\"4\"/></x:sheetData></x:worksheet>";
+  SharedStrings shared;
+  shared.add("Sample");
+  shared.add("SiO2");
+  for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, xml.size()}) {
+    std::size_t at = 0;
+    SheetRows rows(
+        [&](char* to, std::size_t size) {
+          std::size_t n = std::min({size, piece, xml.size() - at});
+          std::copy_n(xml.data() + at, n, to);
+          at += n;
+          return n;
+        },
+        shared, "s.xlsx", "sheet");
+    Rows got;
+    std::vector<long> numbers;
+    std::vector<std::string> cells;
+    for (long number = 0; rows.next(cells, number);) {
+      got.push_back(cells);
+      numbers.push_back(number);
+    }
+    EXPECT_EQ(got, (Rows{{"Sample", "SiO2"}, {"K&1<2", "4"}, {}})) << piece;
+    EXPECT_EQ(numbers, (std::vector<long>{1, 3, 4})) << piece;
+  }
+}
+
+TEST(XlsxReader, DocumentTypeDeclarationsAreRefused) {
+  // Entity expansion ("a billion laughs") never starts: no DTD is read.
+  std::string xml =
+      "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;\">]>"
+      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&b;</t></is></c>"
+      "</row></sheetData></worksheet>";
+  SharedStrings shared;
+  std::size_t at = 0;
+  SheetRows rows(
+      [&](char* to, std::size_t size) {
+        std::size_t n = std::min(size, xml.size() - at);
+        std::copy_n(xml.data() + at, n, to);
+        at += n;
+        return n;
+      },
+      shared, "d.xlsx", "xl/worksheets/sheet1.xml");
+  std::vector<std::string> cells;
+  long number = 0;
+  try {
+    rows.next(cells, number);
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "mantlept: d.xlsx: not a readable .xlsx workbook (xl/worksheets/sheet1.xml has a "
+              "document type declaration)");
+  }
+}
+
+TEST(DelimitedReader, BlankLinesBeforeTheHeaderAndRowsBeyondTheLimits) {
+  std::istringstream text("\n  \n;;\nSample;SiO2;MgO\nA;1,5;2\n");
+  DelimitedReader reader(text, "t.csv");
+  EXPECT_EQ(readAll(reader),
+            (Rows{{""}, {"  "}, {"", "", ""}, {"Sample", "SiO2", "MgO"}, {"A", "1,5", "2"}}));
+  EXPECT_EQ(reader.delimiter(), ';');
+
+  struct Case {
+    std::string text, message;
+  } cases[] = {
+      {"a" + std::string(DelimitedReader::kMaxCells, ',') + "\n",
+       "mantlept: w.csv, row 1: the row has more than 16384 cells"},
+      {"a,\"" + std::string(DelimitedReader::kMaxCell + 1, 'x') + "\n",
+       "mantlept: w.csv, row 1: a cell is longer than 1048576 bytes"},
+      {[] {
+         std::string row;
+         for (int i = 0; i < 17; ++i) row += std::string(DelimitedReader::kMaxCell, 'x') + ",";
+         return row;
+       }(),
+       "mantlept: w.csv, row 1: the row is longer than 16 MB"},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.text);
+    DelimitedReader wide(in, "w.csv");
+    try {
+      readAll(wide);
+      ADD_FAILURE() << c.message;
+    } catch (const TableError& e) {
+      EXPECT_TRUE(std::string(e.what()).starts_with(c.message)) << e.what();
+    }
+  }
+}
+
+// UTF-16 text with its byte order mark, from UTF-8 text of ASCII, two-byte and
+// four-byte characters.
+std::string utf16(const std::u16string& text, bool big) {
+  std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t u : text) {
+    char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+    bytes += big ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return bytes;
+}
+
+TEST(OpenInput, EncodingsBlankLinesEmptyInputsAndDirectories) {
+  const std::u16string table = u"\r\nSample\tSiO2_Opx\r\nM\u00f6-\U0001F600\t55,5\r\n";
+  for (bool big : {false, true}) {
+    std::string path = writeFile(big ? "be.tsv" : "le.tsv", utf16(table, big));
+    OpenInput input(path);
+    EXPECT_EQ(input.kind(), InputKind::Table);
+    EXPECT_EQ(input.encoding(), big ? "UTF-16BE" : "UTF-16LE");
+    std::unique_ptr<RowSource> rows = input.table("");
+    EXPECT_EQ(readAll(*rows),
+              (Rows{{""}, {"Sample", "SiO2_Opx"}, {"M\xC3\xB6-\xF0\x9F\x98\x80", "55,5"}}));
+    EXPECT_EQ(rows->delimiter(), '\t');
+  }
+
+  EXPECT_EQ(OpenInput(writeFile("blank.csv", "\n\r\n,,\nSample,SiO2_Ol\nA,40\n")).kind(),
+            InputKind::Table);
+  for (const char* blank : {"", "\n \r\n\t\n"}) {
+    OpenInput input(writeFile("empty.txt", blank));
+    EXPECT_TRUE(input.empty()) << blank;
+  }
+  EXPECT_FALSE(OpenInput(writeFile("one.txt", "\nx")).empty());
+
+  std::string folder = tempPath("a-folder");
+  std::filesystem::create_directories(folder);
+  try {
+    OpenInput input(folder);
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()), "mantlept: " + folder + ": is a directory");
+  }
+}
+
+TEST(OpenInput, PipesAreReadOnceTablesAndWorkbooksAlike) {
+  std::vector<std::string> shared;
+  std::string book = writeWorkbook(
+      "piped.xlsx", {{"Data", "<row r=\"1\"><c r=\"A1\"><v>7</v></c></row>"}}, shared);
+  std::ifstream in(book, std::ios::binary);
+  std::string bookBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  struct Case {
+    std::string bytes;
+    InputKind kind;
+    Rows rows;
+  } cases[] = {
+      {"Sample,SiO2_Ol\nA,40\n", InputKind::Table, {{"Sample", "SiO2_Ol"}, {"A", "40"}}},
+      {bookBytes, InputKind::Workbook, {{"7"}}},
+  };
+  for (const Case& c : cases) {
+    std::string fifo = tempPath("fifo");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The writer opens the FIFO once; a second open by the reader would hang.
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << c.bytes; });
+    {
+      OpenInput input(fifo);
+      EXPECT_EQ(input.kind(), c.kind);
+      EXPECT_EQ(readAll(*input.table("")), c.rows);
+    }
+    writer.join();
+  }
+}
+
+TEST(InputKind, BlankLinesBeforeTheHeader) {
+  EXPECT_EQ(detectInputKind(std::string_view("\n\r\n , ,\nSample,Mineral,SiO2\n")),
+            InputKind::Table);
+  EXPECT_EQ(detectInputKind(std::string_view("\xEF\xBB\xBF\n\nName;FeOt_Gt\n")), InputKind::Table);
+  EXPECT_EQ(detectInputKind(std::string_view("\n\n")), InputKind::FixedColumn);
 }
 
 }  // namespace

@@ -80,5 +80,31 @@ TEST(Sigma, FileErrorsNameFileAndRow) {
   EXPECT_EQ(errorOf({{"mineral", "oxide", "rel"}}), "mantlept: s.csv, row 1: missing column \"abs\"");
 }
 
+TEST(Sigma, RowsWithoutValuesHeaderOnlyAndControlBytes) {
+  const std::vector<std::string> header = {"mineral", "oxide", "abs", "rel"};
+  struct Case {
+    Table rows;
+    std::string message;
+  } cases[] = {
+      {{header, {"Opx", "SiO2", "", " "}},
+       "mantlept: s.csv, row 2: the row gives neither abs nor rel (give 0 for no uncertainty)"},
+      {{header, {"Opx", "SiO2"}},
+       "mantlept: s.csv, row 2: the row gives neither abs nor rel (give 0 for no uncertainty)"},
+      {{header}, "mantlept: s.csv: the header has no rows below it"},
+      {{header, {"", "", "", ""}}, "mantlept: s.csv: the header has no rows below it"},
+      {{}, "mantlept: s.csv: empty; the header mineral,oxide,abs,rel is missing"},
+      {{header, {"Op\x1b[2Jx", "SiO2", "0", "1"}},
+       "mantlept: s.csv, row 2: unknown mineral \"Op\\x1b[2Jx\""},
+  };
+  for (const Case& c : cases)
+    EXPECT_TRUE(errorOf(c.rows).starts_with(c.message)) << errorOf(c.rows);
+
+  // One value is enough; blank rows before the header are skipped.
+  Rows source({{"", ""}, header, {"Gt", "*", "", "2"}});
+  const SigmaTable t = readSigmaFile(source);
+  EXPECT_DOUBLE_EQ(t.sigma(Gar, 0, 40.0), 0.8);
+  EXPECT_DOUBLE_EQ(t.sigma(Opx, 0, 40.0), 0.0);
+}
+
 }  // namespace
 }  // namespace mantlept

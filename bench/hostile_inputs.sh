@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Peak memory and time of reading inputs built to be expensive: a workbook
+# whose sheet inflates past the part limit (a zip bomb), a sheet of 1,000,000
+# rows, a table with a 10 MB line, and a long table of 120,000 unknown mineral
+# labels. Each line: case, exit status, wall s, peak RSS (MB), input size (MB).
+# GNU time measures the peak resident memory.
+#
+#   bash bench/hostile_inputs.sh                  # builds build-bench/mantlept
+#   PROGRAM=build/mantlept bash bench/hostile_inputs.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+BUILD=${BUILD:-build-bench}
+if [ -z "${PROGRAM:-}" ]; then
+  cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DMANTLEPT_TESTS=OFF >/dev/null
+  cmake --build "$BUILD" -j "${JOBS:-1}" --target mantlept >/dev/null
+  PROGRAM=$root/$BUILD/mantlept
+fi
+PROGRAM=$(realpath "$PROGRAM")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+python3 - <<'PY'
+import zipfile, zlib
+
+NS = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'
+REL = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships'
+
+def workbook(path, sheet_parts):
+    with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        z.writestr('[Content_Types].xml', '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
+        z.writestr('xl/workbook.xml', f'<workbook xmlns="{NS}" xmlns:r="{REL}"><sheets>'
+                   f'<sheet name="Data" sheetId="1" r:id="rId1"/></sheets></workbook>')
+        z.writestr('xl/_rels/workbook.xml.rels',
+                   '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                   f'<Relationship Id="rId1" Type="{REL}/worksheet" Target="worksheets/sheet1.xml"/>'
+                   '</Relationships>')
+        with z.open('xl/worksheets/sheet1.xml', 'w', force_zip64=True) as f:
+            for part in sheet_parts():
+                f.write(part)
+
+def header():
+    cells = ['Sample', 'Mineral', 'SiO2', 'MgO', 'FeO']
+    return ('<row r="1">' + ''.join(
+        f'<c r="{chr(65 + i)}1" t="inlineStr"><is><t>{c}</t></is></c>' for i, c in enumerate(cells))
+        + '</row>').encode()
+
+# A zip bomb: 1.1 GB of blanks inside the sheet, about 1 MB on disk.
+def bomb():
+    yield f'<worksheet xmlns="{NS}"><sheetData>'.encode() + header()
+    blank = b' ' * (1 << 20)
+    for _ in range(1100):
+        yield blank
+    yield b'</sheetData></worksheet>'
+workbook('bomb.xlsx', bomb)
+
+# 1,000,000 rows of olivine analyses, about 16 MB of XML per 160 bytes a row.
+def rows():
+    yield f'<worksheet xmlns="{NS}"><sheetData>'.encode() + header()
+    chunk = []
+    for r in range(2, 1000002):
+        chunk.append(f'<row r="{r}"><c r="A{r}" t="inlineStr"><is><t>S{r // 2}</t></is></c>'
+                     f'<c r="B{r}" t="inlineStr"><is><t>Ol</t></is></c><c r="C{r}"><v>40.9</v></c>'
+                     f'<c r="D{r}"><v>49.5</v></c><c r="E{r}"><v>9.1</v></c></row>')
+        if len(chunk) == 10000:
+            yield ''.join(chunk).encode()
+            chunk = []
+    yield (''.join(chunk) + '</sheetData></worksheet>').encode()
+workbook('rows.xlsx', rows)
+
+# One 10 MB line: a description of ten cells of almost 1 MB each.
+with open('long_line.csv', 'w') as f:
+    f.write('Sample,Mineral,SiO2,MgO,FeO,' + ','.join(f'Note{i}' for i in range(10)) + '\n')
+    f.write('A,Ol,40.9,49.5,9.1,' + ','.join(['x' * 1000000] * 10) + '\n')
+
+# 120,000 unknown mineral labels, one row each.
+with open('labels.csv', 'w') as f:
+    f.write('Sample,Mineral,SiO2,MgO,FeO\n')
+    for i in range(120000):
+        f.write(f'S{i},Mineral{i},40.9,49.5,9.1\n')
+PY
+
+measure() {
+  local name=$1 input=$2
+  shift 2
+  local status=0
+  /usr/bin/time -f "%e %M" -o time.txt "$PROGRAM" "$@" >/dev/null 2>err.txt || status=$?
+  read -r wall kb < <(tail -n 1 time.txt)
+  printf '%-22s exit %d  %6.2f s  %7.1f MB RSS  %7.1f MB input  %s\n' "$name" "$status" "$wall" \
+    "$(echo "$kb / 1024" | bc -l)" "$(echo "$(stat -c %s "$input") / 1048576" | bc -l)" \
+    "$(head -c 100 err.txt | head -n 1)"
+}
+
+measure "zip bomb" bomb.xlsx convert bomb.xlsx -o bomb.txt
+measure "1,000,000-row sheet" rows.xlsx convert rows.xlsx -o rows.txt
+measure "10 MB line" long_line.csv convert long_line.csv -o long_line.txt
+measure "120,000 labels" labels.csv convert labels.csv -o labels.txt
