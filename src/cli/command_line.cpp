@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <thread>
+#include <type_traits>
 
 #include "cli/calc_command.hpp"
 #include "cli/convert_command.hpp"
@@ -14,6 +15,7 @@
 #include "cli/grains_command.hpp"
 #include "cli/methods_command.hpp"
 #include "cli/new_file.hpp"
+#include "core/number_text.hpp"
 #include "methods/method_needs.hpp"
 
 namespace mantlept {
@@ -90,11 +92,13 @@ std::optional<Number> plainNumber(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty() || text.front() == '+') return std::nullopt;
   Number value = 0;
-  auto r =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-  if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
+  bool read = false;
+  if constexpr (std::is_same_v<Number, float>) {
+    read = readFloat(text, value);
+  } else {
+    read = readDouble(text, value);
   }
+  if (!read || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 
