@@ -62,7 +62,8 @@ em++ -O2 -fwasm-exceptions -c "$pugisrc/src/pugixml.cpp" -o pugixml.o
 emar rcs "$dest/lib/libpugixml.a" pugixml.o
 cp "$pugisrc"/src/pugixml.hpp "$pugisrc"/src/pugiconfig.hpp "$dest/include/"
 
-expatsrc=$(ls -d expat-*/ | head -1)
+# expat: the Debian source tree holds the library's own tree in expat/.
+expatsrc=$(ls -d expat-*/ | head -1)expat
 emcmake cmake -S "$expatsrc" -B build-expat "${emflags[@]}" -DEXPAT_SHARED_LIBS=OFF \
   -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF \
   -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_FUZZERS=OFF >/dev/null
