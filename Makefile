@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build demo test python-test sanitize clean
+.PHONY: all deps build demo test python-test sanitize clean web web-deps web-test
 
 all: build
 
@@ -54,6 +54,25 @@ sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DMANTLEPT_WERROR=ON -DMANTLEPT_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
+
+# The page: the program compiled to WebAssembly with Debian's emscripten,
+# served as static files from $(BUILD)/web (open it through any web server,
+# for instance python3 -m http.server -d $(BUILD)/web).
+web-deps:
+	@bash .ci/install-packages build web
+	bash web/deps.sh $(BUILD)/web-deps
+
+web: web-deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(BUILD)/web-build -DCMAKE_BUILD_TYPE=Release \
+	  -DMANTLEPT_WERROR=ON -DMANTLEPT_TESTS=OFF -DMANTLEPT_WEB_DEPS=$(abspath $(BUILD)/web-deps) \
+	  -DMANTLEPT_WEB_OUT=$(abspath $(BUILD)/web) \
+	  "-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node;--no-experimental-fetch" >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web-build -j $(JOBS) --target mantlept_web
+	@ls -l $(BUILD)/web
+
+# The page in headless Chromium against the native program: same bytes.
+web-test: web build
+	bash tests/web/run.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-python

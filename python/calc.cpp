@@ -136,55 +136,19 @@ std::string pathOf(py::handle object) {
   return py::module_::import("os").attr("fspath")(object).cast<std::string>();
 }
 
-// The analyses of several inputs one after the other; the samples are
-// numbered across all of them.
-class InputChain final : public AnalysisInput {
- public:
-  InputChain(std::vector<std::string> paths, std::string sheet)
-      : paths_(std::move(paths)), sheet_(std::move(sheet)) {}
-  bool next(Association& a) override {
-    for (;;) {
-      if (!current_) {
-        if (opened_ == paths_.size()) return false;
-        current_ = openAnalyses(paths_[opened_++], sheet_);
-      }
-      if (current_->next(a)) return true;
-      finish();
-    }
-  }
-  bool fixedColumns() const override { return false; }
-  void report(std::ostream& err, bool quiet) override {
-    finish();
-    err << reported_.str();
-    (void)quiet;
-  }
-
- private:
-  void finish() {
-    if (!current_) return;
-    current_->report(reported_, false);
-    current_.reset();
-  }
-  std::vector<std::string> paths_;
-  std::string sheet_;
-  std::size_t opened_ = 0;
-  std::unique_ptr<AnalysisInput> current_;
-  std::ostringstream reported_;
-};
-
 // What calc reads: a data frame, a path, or a list of paths.
 struct OpenedData {
   HeldFrame frame;  // keeps a data frame's arrays alive
   std::unique_ptr<AnalysisInput> input;
 };
 
-OpenedData openData(py::handle data, const std::string& sheet) {
+OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options) {
   OpenedData d;
   if (isDataFrame(data)) {
     d.frame = holdFrame(data, tables::ColumnarRows::NumberText::Marker);
-    d.input = tableAnalyses(std::move(d.frame.rows));
+    d.input = tableAnalyses(std::move(d.frame.rows), options);
   } else if (isPath(data)) {
-    d.input = openAnalyses(pathOf(data), sheet);
+    d.input = openAnalyses(std::vector<std::string>{pathOf(data)}, sheet, options);
   } else if (py::isinstance<py::list>(data) || py::isinstance<py::tuple>(data)) {
     std::vector<std::string> paths;
     for (py::handle p : data) {
@@ -192,7 +156,8 @@ OpenedData openData(py::handle data, const std::string& sheet) {
       paths.push_back(pathOf(p));
     }
     if (paths.empty()) throw usageError("mantlept: the list of files is empty");
-    d.input = std::make_unique<InputChain>(std::move(paths), sheet);
+    // Rows of one sample are joined across the files, as calc joins them.
+    d.input = openAnalyses(paths, sheet, options);
   } else {
     throw usageError(
         "mantlept: data is a pandas DataFrame, the path of an analysis file or table, or a "
@@ -227,7 +192,7 @@ struct Pending {
 
 py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
-                py::object sigma, py::object sheet) {
+                py::object sigma, py::object sheet, const std::string& rimCore) {
   CalcRequest request;
   RunSettings& s = request.settings;
   s.combinations = pairsOf(pairs);
@@ -243,6 +208,14 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   if (mc == 0 && (!sigma.is_none() || !relSigma.is_none()))
     throw usageError("mantlept: sigma and rel_sigma go with mc=N");
   const std::string sheetName = sheet.is_none() ? std::string() : sheet.cast<std::string>();
+  AnalysisOptions options;
+  if (rimCore == "core") {
+    options.rimCore = tables::RimCore::Core;
+  } else if (rimCore == "rim") {
+    options.rimCore = tables::RimCore::Rim;
+  } else if (rimCore != "all") {
+    throw usageError("mantlept: rim_core is \"core\", \"rim\" or \"all\", not \"" + rimCore + "\"");
+  }
 
   std::unique_ptr<AnalysisInput> input;
   OpenedData opened;
@@ -250,7 +223,7 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
     request.draws = mc;
     request.seed = seed;
     if (mc > 0) request.sigma = sigmaOf(sigma, relSigma);
-    opened = openData(data, sheetName);
+    opened = openData(data, sheetName, options);
   } catch (const std::runtime_error& e) {
     if (dynamic_cast<const py::value_error*>(&e) != nullptr) throw;
     throw usageError(e.what());
@@ -310,7 +283,7 @@ void addCalc(py::module_& m) {
   m.def("calc", &calc, py::arg("data"), py::arg("pairs"), py::arg("oxy") = 0,
         py::arg("ferric") = false, py::arg("iterations") = 30, py::arg("start") = py::none(),
         py::arg("mc") = 0, py::arg("seed") = 1, py::arg("rel_sigma") = py::none(),
-        py::arg("sigma") = py::none(), py::arg("sheet") = py::none(),
+        py::arg("sigma") = py::none(), py::arg("sheet") = py::none(), py::arg("rim_core") = "all",
         "T, P (and fO2) of every sample, as the tidy rows of `mantlept calc`.\n\n"
         "data: a DataFrame (wide or long, the column names calc reads), the path of an\n"
         "analysis file, table or workbook, or a list of paths. pairs: a list of (T, B)\n"
@@ -318,6 +291,8 @@ void addCalc(py::module_& m) {
         "charge balance; iterations: passes at most; start: (T, P) in deg C and kbar.\n"
         "mc: Monte Carlo draws per sample (on every core), seed, rel_sigma (per cent) or\n"
         "sigma (a path or DataFrame of mineral,oxide,abs,rel). sheet: workbook sheet.\n"
+        "rim_core: \"core\" or \"rim\" keeps only those spot analyses where a table says;\n"
+        "\"all\" keeps every one. Several analyses of a mineral in a sample are averaged.\n"
         "Returns one row per sample and pair: text columns as str, converged as bool,\n"
         "method numbers and passes as int64, every other number as float64 holding the\n"
         "single-precision value exactly, NaN for an empty cell. Notes are warnings; a data\n"

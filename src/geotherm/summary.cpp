@@ -8,9 +8,7 @@
 #include <vector>
 
 namespace mantlept::geotherm {
-namespace {
 
-// A number with fixed decimals; a value that is not finite is written as 0.
 std::string fixed(double v, int decimals) {
   if (!std::isfinite(v)) v = 0.0;
   char buf[64];
@@ -20,8 +18,6 @@ std::string fixed(double v, int decimals) {
   if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
   return s;
 }
-
-}  // namespace
 
 Summary makeSummary(const FitResult& fit, int n_excluded) {
   Summary s;

@@ -3,11 +3,16 @@
 // The summary of a geotherm fit, as `key: value` lines or JSON, and the table
 // of the best geotherm with those of the ends of its heat-flow interval.
 #include <ostream>
+#include <string>
 
 #include "geotherm/fit.hpp"
 #include "geotherm/model.hpp"
 
 namespace mantlept::geotherm {
+
+// A number with fixed decimals, never "-0.0"; a value that is not finite is
+// written as 0.
+std::string fixed(double v, int decimals);
 
 struct Summary {
   FitResult fit;

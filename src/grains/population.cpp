@@ -7,18 +7,12 @@
 #include <string>
 #include <utility>
 
+#include "geotherm/summary.hpp"
+
 namespace mantlept::grains {
 namespace {
 
-// A number with fixed decimals, never "-0.0"; a value that is not finite is 0.
-std::string fixed(double v, int decimals) {
-  if (!std::isfinite(v)) v = 0.0;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  return s;
-}
+using geotherm::fixed;
 
 std::string xmlText(const std::string& s) {
   std::string r;

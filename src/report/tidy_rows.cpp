@@ -1,7 +1,9 @@
 #include "report/tidy_rows.hpp"
 
-#include <charconv>
+#include <algorithm>
 
+#include "core/number_text.hpp"
+#include "core/printable.hpp"
 #include "methods/catalogue.hpp"
 
 namespace mantlept {
@@ -40,7 +42,16 @@ std::string_view statusName(CombinationStatus status) {
 }
 
 void appendCsvCell(std::string& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+  // A control byte from a file (an escape that would drive the terminal, a
+  // line end inside a name) is written as \xNN.
+  if (std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+      })) {
+    const std::string shown = printable(text);
+    appendCsvCell(out, shown);
+    return;
+  }
+  if (text.find_first_of(",\"") == std::string_view::npos) {
     out += text;
     return;
   }
@@ -53,9 +64,7 @@ void appendCsvCell(std::string& out, std::string_view text) {
 }
 
 void appendShortest(std::string& out, float value) {
-  char buffer[64];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  out.append(buffer, r.ptr);
+  appendShortestFixed(out, value);
 }
 
 void appendTidyRow(std::string& out, std::string_view sample, const RunSettings& settings, int k,

@@ -30,7 +30,8 @@ std::string tidySpreadHeader();
 // cells are empty without an oxybarometer.
 void appendSpreadCells(std::string& out, const PairSpread& spread, bool oxybarometer);
 
-// A text cell, quoted when it holds a comma, a double quote or a line end.
+// A text cell, quoted when it holds a comma or a double quote; control bytes
+// (line ends among them) written as \xNN.
 void appendCsvCell(std::string& out, std::string_view text);
 
 // The shortest decimal text that reads back to the same single-precision value.

@@ -1,12 +1,12 @@
 // Double precision: statistics of the analyses, not method arithmetic.
 #include "uncertainty/sigma.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/number_text.hpp"
 #include "core/printable.hpp"
 
 namespace mantlept {
@@ -116,8 +116,7 @@ SigmaTable readSigmaFile(tables::RowSource& source) {
     std::string_view text = cell(c);
     if (text.empty()) return 0.0;
     double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+    if (!readDouble(text, v) || !std::isfinite(v))
       throw fail(std::string(kColumns[c]) + " \"" + printable(text, 40) + "\" is not a number");
     if (v < 0) throw fail(std::string(kColumns[c]) + " " + printable(text, 40) + " is negative");
     return v;

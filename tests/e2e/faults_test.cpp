@@ -196,7 +196,9 @@ TEST(Faults, AnInterruptedRunLeavesOnlyCompleteRows) {
     options.files = {{"a.txt", manySamples(samples)}};
     options.answers = "a.txt\n" + answersAfterFileName();
     ChildRun child(options);
-    ASSERT_TRUE(child.waitForFileSize("r.csv", 0)) << "no row was written";
+    // Wait for the header and the first row, each with its line end (599 + 34
+    // and 644 + 14 characters for one combination), before the signal.
+    ASSERT_TRUE(child.waitForFileSize("r.csv", 634 + 659 - 1)) << "no row was written";
     child.sendSignal(signal);
     ProgramRun run = child.finish();
     EXPECT_EQ(run.status, status);

@@ -10,7 +10,7 @@
 #include <limits>
 #include <sstream>
 
-#include "tables/association_table.hpp"
+#include "run/analysis_input.hpp"
 #include "tables/open_table.hpp"
 #include "tables/text_cells.hpp"
 
@@ -41,13 +41,12 @@ struct Read {
 };
 
 Read readAll(std::unique_ptr<RowSource> rows) {
-  Diagnostics d;
-  AssociationTable table(std::move(rows), d);
+  std::unique_ptr<AnalysisInput> input = tableAnalyses(std::move(rows));
   Read r;
   Association a;
-  while (table.next(a)) r.associations.push_back(describe(a));
+  while (input->next(a)) r.associations.push_back(describe(a));
   std::ostringstream notes;
-  d.print(notes, false);
+  input->report(notes, false);
   r.notes = notes.str();
   return r;
 }
@@ -118,9 +117,9 @@ TEST(ColumnarRows, CellsAndErrorsOfHeldNumbers) {
   // One wide sample: an interleaved pair of numeric columns (stride 2).
   const double opx[] = {57.5, 0.82, 55.0, -0.01, 1e7, kEmpty};
   std::vector<std::string> names = {"A", "B", "C"};
-  auto make = [&](ColumnarRows::NumberText shown) {
-    auto rows = std::make_unique<ColumnarRows>("DataFrame", 3, shown);
-    rows->addText("Sample", names);
+  auto make = [&](ColumnarRows::NumberText shown, std::size_t count = 3) {
+    auto rows = std::make_unique<ColumnarRows>("DataFrame", count, shown);
+    rows->addText("Sample", std::vector<std::string>(names.begin(), names.begin() + count));
     rows->addNumbers("SiO2_Opx", opx, 2);
     rows->addNumbers("Al2O3_Opx", opx + 1, 2);
     return rows;
@@ -154,24 +153,29 @@ TEST(ColumnarRows, CellsAndErrorsOfHeldNumbers) {
   EXPECT_EQ(cells[0], "1234.5677");
   EXPECT_FALSE(shown.next(cells));
 
-  // Row 3 holds -0.01 Al2O3, read as 0 with a note; row 4 holds 1e7 SiO2,
-  // out of range.
-  Diagnostics d;
-  AssociationTable table(make(ColumnarRows::NumberText::Marker), d);
+  // Row 3 holds -0.01 Al2O3, read as not determined (0) with a note; row 4
+  // holds 1e7 SiO2, more than a whole analysis.
+  {
+    std::unique_ptr<AnalysisInput> input = tableAnalyses(make(ColumnarRows::NumberText::Marker, 2));
+    Association a;
+    ASSERT_TRUE(input->next(a));
+    EXPECT_FLOAT_EQ(a.ox[Opx][0], 57.5f);
+    EXPECT_FLOAT_EQ(a.ox[Opx][2], 0.82f);
+    ASSERT_TRUE(input->next(a));
+    EXPECT_EQ(a.ox[Opx][2], 0.0f);
+    std::ostringstream notes;
+    input->report(notes, false);
+    EXPECT_NE(notes.str().find("negative"), std::string::npos) << notes.str();
+  }
+  std::unique_ptr<AnalysisInput> input = tableAnalyses(make(ColumnarRows::NumberText::Marker));
   Association a;
-  ASSERT_TRUE(table.next(a));
-  EXPECT_FLOAT_EQ(a.ox[Opx][0], 57.5f);
-  EXPECT_FLOAT_EQ(a.ox[Opx][2], 0.82f);
-  ASSERT_TRUE(table.next(a));
-  EXPECT_EQ(a.ox[Opx][2], 0.0f);
-  EXPECT_EQ(d.count("negative"), 1);
   try {
-    table.next(a);
+    input->next(a);
     FAIL() << "1e7 wt% read";
-  } catch (const TableError& e) {
+  } catch (const InputError& e) {
     EXPECT_STREQ(e.what(),
-                 "mantlept: DataFrame, row 4, column B (\"SiO2_Opx\"): \"1e+07\" is out of "
-                 "range for SiO2");
+                 "mantlept: DataFrame, row 4, column B (\"SiO2_Opx\"): \"1e+07\" is above 100 wt% "
+                 "(SiO2)");
   }
 }
 

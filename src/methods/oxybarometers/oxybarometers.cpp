@@ -235,13 +235,13 @@ OxybarometerOutcome oxybarometer5(RunState& s, Terminal& out) {
   const Real aFs = s.aFs;
 
   // FMQ buffer and the equilibrium constant.
-  const Real B = Tk * 0.00484f + 82.75f - (1.0f / Tk) * 30681.0f - std::log10(Tk) * 24.45f -
+  const Real B = Tk * 0.00484f + 82.75f - (1.0f / Tk) * 30681.0f - log10Real(Tk) * 24.45f -
                  P * 0.002f + P * 94.0f / Tk;
   const Real K = 9.79f - 20400.0f / Tk - P * 45.0f / Tk;
   if (!(aGar > kTiny) || !(aFa > kTiny) || !(aFs > kTiny)) return noValue(s);
 
-  const Real sum = 2.0f * std::log10(aGar) + K - 8.0f * std::log10(aFa) -
-                   2.0f * std::log10(aFs) - B;
+  const Real sum = 2.0f * log10Real(aGar) + K - 8.0f * log10Real(aFa) -
+                   2.0f * log10Real(aFs) - B;
   if (variantB) return setValue(s, sum * 0.45f - 1.2f);
   return setValue(s, (sum + 0.9f) / 0.5f);
 }

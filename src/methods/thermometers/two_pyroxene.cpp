@@ -7,8 +7,6 @@ namespace mantlept {
 
 namespace {
 
-constexpr Real kPresent = 1e-07f;
-
 // Stores a finished temperature, or ends the combination when the equation has
 // no value for these numbers (TK then keeps its entry value).
 ThermometerOutcome store(RunState& s, Real tk,

@@ -1,0 +1,105 @@
+// The page against the command line: the same files and options give the
+// same bytes, a bad table the same message, and the page asks nothing of any
+// address but 127.0.0.1. Run by tests/web/run.sh, which makes the native
+// outputs in MANTLEPT_EXPECTED and serves the page at MANTLEPT_PAGE.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import path from 'node:path';
+import { chromium } from 'playwright-core';
+
+const pageUrl = process.env.MANTLEPT_PAGE;
+const dir = process.env.MANTLEPT_EXPECTED;
+const origin = new URL(pageUrl).origin;
+const native = (name) => readFileSync(path.join(dir, name), 'utf8');
+const nativeBytes = (name) => [...readFileSync(path.join(dir, name))];
+
+let browser, page;
+const requests = [];
+
+before(async () => {
+  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+  const context = await browser.newContext({ acceptDownloads: true, viewport: { width: 1200, height: 1400 } });
+  // Every request is recorded; any that would leave this machine is refused.
+  await context.route('**/*', (route) => {
+    const url = route.request().url();
+    requests.push(url);
+    return url.startsWith(origin + '/') ? route.continue() : route.abort();
+  });
+  page = await context.newPage();
+  await page.goto(pageUrl);
+  await page.evaluate(() => window.mantlept.ready);
+});
+
+after(async () => {
+  await browser?.close();
+});
+
+async function calc(file, options) {
+  return page.evaluate(([name, bytes, o]) => window.mantlept.calc([{ name, bytes: new Uint8Array(bytes) }], o),
+    [file, nativeBytes(file), options]);
+}
+
+test('tables give the bytes the command line gives', async () => {
+  const cases = [
+    ['xenoliths.csv', { pairs: ['7,5', '25,5'], oxy: 5 }, 'plain'],
+    ['xenoliths.txt', { pairs: ['7,5', '25,5'], oxy: 5, ferric: true }, 'fixed'],
+    ['xenoliths.csv', { pairs: ['7,5'], mc: 50, seed: 1 }, 'mc'],
+  ];
+  for (const [file, options, expected] of cases) {
+    const r = await calc(file, options);
+    assert.equal(r.exitCode, 0, expected + ': ' + r.notes);
+    assert.ok(r.csv.split('\n').length > 3, expected + ': rows');
+    assert.equal(r.csv, native(expected + '.csv'), expected);
+    assert.equal(r.notes, native(expected + '.notes'), expected + ' notes');
+  }
+});
+
+test('the geotherm gives the summary, table and diagram of the command line', async () => {
+  const r = await page.evaluate((csv) => window.mantlept.geotherm(csv, { pair: '7,5' }), native('points.csv'));
+  assert.equal(r.exitCode, 0, r.notes);
+  assert.equal(r.summary, native('geotherm.txt'));
+  assert.equal(r.svg, native('geotherm.svg'));
+  assert.equal(r.table, native('geotherm.csv'));
+  assert.match(r.svg, /<svg/);
+});
+
+test('a bad table gives the message of the command line', async () => {
+  const r = await calc('bad.csv', { pairs: ['7,5'] });
+  assert.equal(String(r.exitCode), native('bad.status').trim());
+  assert.notEqual(r.exitCode, 0);
+  assert.equal(r.csv, native('bad.out'));
+  assert.equal(r.notes, native('bad.notes'));
+  assert.match(r.notes, /bad\.csv/);
+});
+
+test('the method list is the catalogue', async () => {
+  const methods = await page.evaluate(() => window.mantlept.methods());
+  const count = (kind) => methods.filter((m) => m.kind === kind).length;
+  assert.deepEqual([count('thermometer'), count('barometer'), count('oxybarometer')], [47, 43, 9]);
+  assert.ok(methods.some((m) => m.kind === 'thermometer' && m.number === 7 && m.label.length > 0));
+});
+
+test('a person: file, Run, table rows, download, geotherm diagram', async () => {
+  await page.setInputFiles('#analyses', path.join(dir, 'xenoliths.csv'));
+  await page.click('#run');
+  const expected = native('plain.csv').trimEnd().split('\n').length - 1;
+  await page.waitForFunction(() => document.querySelectorAll('#results tbody tr').length > 0);
+  // The page starts with pair 7,5 and no oxybarometer: one row per sample.
+  const rows = await page.locator('#results tbody tr').count();
+  assert.equal(rows, expected / 2);
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  const saved = readFileSync(await download.path(), 'utf8');
+  assert.equal(saved.split('\n')[0], native('plain.csv').split('\n')[0]);
+  assert.equal(saved.trimEnd().split('\n').length - 1, rows);
+  const firstCell = await page.locator('#results tbody tr').first().locator('td').first().textContent();
+  assert.equal(firstCell, saved.split('\n')[1].split(',')[0]);
+  await page.click('#geotherm-run');
+  await page.waitForSelector('#diagram svg');
+  await page.screenshot({ path: process.env.MANTLEPT_SCREENSHOT, fullPage: true });
+});
+
+test('no request left 127.0.0.1', () => {
+  assert.ok(requests.length >= 4);
+  for (const url of requests) assert.ok(url.startsWith(origin + '/'), url);
+});

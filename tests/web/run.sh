@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The page in headless Chromium against the native program (make web-test):
+# the native outputs are made first, the page is served from 127.0.0.1 and
+# page_test.mjs drives Debian's chromium with playwright-core.
+#   tests/web/run.sh BUILD_DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(realpath "${1:-build}")
+here="$root/tests/web"
+export NODE_PATH=/usr/share/nodejs
+
+[ -d "$here/node_modules/playwright-core" ] ||
+  (cd "$here" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
+
+work=$(mktemp -d)
+server=""
+cleanup() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# What the command line gives for the same files and options.
+cp "$root/examples/xenoliths.csv" "$root/examples/xenoliths.txt" "$work/"
+printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
+(
+  cd "$work"
+  m="$build/mantlept"
+  "$m" calc xenoliths.csv -p 7,5 -p 25,5 -x 5 >plain.csv 2>plain.notes
+  "$m" calc xenoliths.txt -p 7,5 -p 25,5 -x 5 --ferric >fixed.csv 2>fixed.notes
+  "$m" calc xenoliths.csv -p 7,5 --mc 50 --seed 1 --threads 1 >mc.csv 2>mc.notes
+  cp mc.csv points.csv
+  "$m" geotherm points.csv --pair 7,5 -o geotherm.csv --svg geotherm.svg >geotherm.txt 2>geotherm.notes
+  set +e
+  "$m" calc bad.csv -p 7,5 >bad.out 2>bad.notes
+  echo $? >bad.status
+)
+
+# A free port on the loopback address, then the page's files over HTTP.
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$build/web" >"$work/server.log" 2>&1 &
+server=$!
+for _ in $(seq 50); do
+  python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/index.html')" 2>/dev/null && break
+  sleep 0.2
+done
+
+MANTLEPT_PAGE="http://127.0.0.1:$port/index.html" MANTLEPT_EXPECTED="$work" \
+  MANTLEPT_SCREENSHOT="${MANTLEPT_SCREENSHOT:-$build/web-page.png}" \
+  node --test "$here/page_test.mjs"
