@@ -124,10 +124,10 @@ def test_errors_name_the_row_and_column(example_table):
     bad.loc[2, "SiO2_Opx"] = "57,2x"
     with pytest.raises(ValueError, match=r'DataFrame, row 4, column C \("SiO2_Opx"\): "57,2x" is not a number'):
         mantlept.calc(bad, ["7,5"])
-    negative = frame.copy()
-    negative.loc[1, "MgO_Cpx"] = -3.5
-    with pytest.raises(ValueError, match=r'DataFrame, row 3, column [A-Z]+ \("MgO_Cpx"\): "-3.5" is negative'):
-        mantlept.calc(negative, ["7,5"])
+    serial = frame.copy()
+    serial.loc[1, "MgO_Cpx"] = 45000.0  # a date serial, not an oxide
+    with pytest.raises(ValueError, match=r'DataFrame, row 3, column [A-Z]+ \("MgO_Cpx"\): "45000" is above 100 wt% \(MgO\)'):
+        mantlept.calc(serial, ["7,5"])
     cases = [
         (dict(pairs=["99,5"]), "there is no thermometer 99"),
         (dict(pairs=[(7, 99)]), "there is no barometer 99"),
@@ -137,6 +137,7 @@ def test_errors_name_the_row_and_column(example_table):
         (dict(pairs=["7,5"], rel_sigma=2), "go with mc=N"),
         (dict(pairs=["7,5"], mc=10, rel_sigma=2, sigma="x.csv"), "not both"),
         (dict(pairs=["7,5"], start="1000"), "start takes two numbers"),
+        (dict(pairs=["7,5"], rim_core="middle"), "rim_core is"),
     ]
     for options, message in cases:
         with pytest.raises(ValueError, match=message):
