@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build demo test sanitize clean web web-deps web-test
+.PHONY: all deps build demo test python-test sanitize clean web web-deps web-test
 
 all: build
 
@@ -36,6 +36,19 @@ demo: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The Python module, installed by pip into a virtual environment over Debian's
+# python3 and its packages (pandas, pybind11, pytest), tested against the
+# program built above.
+PYTHON ?= /usr/bin/python3
+VENV ?= $(BUILD)/venv
+python-test: build
+	@bash .ci/install-packages python
+	test -x $(VENV)/bin/python || $(PYTHON) -m venv --system-site-packages $(VENV)
+	MANTLEPT_PY_BUILD=$(CURDIR)/$(BUILD)-python JOBS=$(JOBS) \
+	  $(VENV)/bin/pip install -q --no-build-isolation .
+	MANTLEPT_BIN=$(CURDIR)/$(BUILD)/mantlept MANTLEPT_GENERATE=$(CURDIR)/$(BUILD)/bench/mantlept_generate \
+	  $(VENV)/bin/python -m pytest -q tests/python
+
 # The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DMANTLEPT_WERROR=ON -DMANTLEPT_SANITIZE=ON >/dev/null
@@ -62,4 +75,4 @@ web-test: web build
 	bash tests/web/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-python

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace mantlept::bench {
 
@@ -67,5 +68,15 @@ bool writeAnalysisFile(std::FILE* file, std::uint64_t seed, long count);
 std::string tableHeader();
 void appendTableRow(std::string& out, long index, Random& random);
 bool writeAnalysisTable(std::FILE* file, std::uint64_t seed, long count);
+
+// The same samples as three long tables of spot analyses, as a database
+// compilation gives them: Opx and Cpx, Ol and Sp, Gt and Ilm. Each present
+// mineral is two rows "Sample,Mineral,Spot,SiO2,...,Fe2O3" whose values
+// average to the wide table's (one hundredth above and below it); the rows of
+// each table are in random order.
+constexpr std::size_t kSpotTables = 3;
+std::string spotTableHeader();
+void appendSpotRows(std::vector<std::string> (&tables)[kSpotTables], long index, Random& random);
+bool writeSpotTables(std::FILE* (&files)[kSpotTables], std::uint64_t seed, long count);
 
 }  // namespace mantlept::bench

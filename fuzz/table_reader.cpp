@@ -1,6 +1,7 @@
 // Fuzz target: a delimited table of analyses from arbitrary bytes. The reader
 // must end, fail only with a TableError whose message names the file, and
-// deliver only finite, non-negative oxide values to the association.
+// deliver only finite, non-negative oxide values to the associations its rows
+// are joined and averaged into.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "tables/association_table.hpp"
+#include "tables/compilation.hpp"
 #include "tables/diagnostics.hpp"
 #include "tables/open_table.hpp"
 
@@ -27,8 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     tables::Diagnostics diagnostics;
     tables::AssociationTable table(tables::openTable(file, "fuzz.csv", ""), diagnostics);
+    tables::Compilation compilation(diagnostics, tables::RimCore::Core);
+    tables::TableRow row;
+    while (table.next(row)) compilation.add(row);
     Association a;
-    for (std::size_t n = 0; table.next(a); ++n) {
+    for (std::size_t n = 0; compilation.next(a); ++n) {
       if (n > size) fail("more associations than bytes");
       for (int slot = 0; slot < kSlotCount; ++slot) {
         for (int k = 0; k < OxideValues::kCount; ++k) {

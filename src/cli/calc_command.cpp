@@ -50,7 +50,8 @@ class TidySink {
 
 RunSettings calcSettings(const CalcOptions& o) {
   RunSettings s;
-  s.inputFileName = o.analyses;
+  for (const std::string& path : o.analyses)
+    s.inputFileName += (s.inputFileName.empty() ? "" : " ") + path;
   s.ferricOption = o.ferric ? 2 : 1;
   s.combinationCount = static_cast<int>(o.pairs.size());
   for (MethodCombination c : o.pairs) {
@@ -107,7 +108,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     return status;
   };
   try {
-    input = openAnalyses(options.analyses, options.sheet);
+    input = openAnalyses(options.analyses, options.sheet, AnalysisOptions{options.rimCore});
     if (!options.output.empty())
       createOutput(tidyFile, options.output, options.force, "output file");
     if (!options.legacy.empty()) {
@@ -194,6 +195,8 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     closeOutput(legacyFile, "results file");
     out.flush();
     return 0;
+  } catch (const InputUsageError& e) {
+    return fail(e.what(), 2);
   } catch (const std::runtime_error& e) {
     // A read interrupted by Ctrl-C or SIGTERM is the stop, not a bad file.
     if (stopRequested != 0) {

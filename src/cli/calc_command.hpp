@@ -10,11 +10,13 @@
 
 #include "report/flags.hpp"
 #include "solver/run_settings.hpp"
+#include "tables/compilation.hpp"
 
 namespace mantlept {
 
 struct CalcOptions {
-  std::string analyses;  // `-` for standard input
+  std::vector<std::string> analyses;  // one fixed-column file or tables; `-` standard input
+  tables::RimCore rimCore = tables::RimCore::All;
   std::vector<MethodCombination> pairs;
   int oxybarometer = 0;
   bool ferric = false;

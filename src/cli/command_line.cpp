@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <thread>
 #include <type_traits>
@@ -120,6 +121,17 @@ std::string checkSeed(const std::string& text) {
   return "";
 }
 
+// Which spot analyses of tables with a rim/core column are kept.
+void addRimCore(CLI::App* command, tables::RimCore& choice) {
+  const std::map<std::string, tables::RimCore> choices = {
+      {"all", tables::RimCore::All}, {"core", tables::RimCore::Core}, {"rim", tables::RimCore::Rim}};
+  command
+      ->add_option("--rim-core", choice,
+                   "where a table has a rim/core column: keep core or rim analyses, or all")
+      ->transform(CLI::CheckedTransformer(choices, CLI::ignore_case))
+      ->option_text("core|rim|all (all)");
+}
+
 constexpr double kAbsoluteZero_C = -273.15;
 
 // "T,P" in degrees Celsius and kbar.
@@ -178,10 +190,14 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
       "Example:\n"
       "  mantlept calc xenoliths.csv -p 7,5 -p 8,5 -x 5 -o results.csv\n"
       "  mantlept calc xenoliths.csv -p 7,5 --mc 1000 --seed 7\n"
-      "ANALYSES is a fixed-column analysis file, a delimited table (.csv, .tsv,\n"
-      ".txt with a header row) or an .xlsx workbook; - reads standard input.");
-  calc->add_option("ANALYSES", o.analyses, "analysis file, table or workbook (- = standard input)")
+      "  mantlept calc opx.csv cpx.csv garnet.csv -p 7,5 --rim-core core\n"
+      "ANALYSES is a fixed-column analysis file, or one or more delimited tables\n"
+      "(.csv, .tsv, .txt with a header row) and .xlsx workbooks, whose rows are\n"
+      "joined by sample name and averaged per mineral; - reads standard input.");
+  calc->add_option("ANALYSES", o.analyses,
+                   "analysis file, or tables and workbooks (- = standard input)")
       ->required();
+  addRimCore(calc, o.rimCore);
   calc->add_option("-p,--pair", pairs, "thermometer and barometer numbers, 7,5 or 0705 (1 to 12)")
       ->required()
       ->check(CLI::Validator(checkPair, "T,B"));
@@ -294,10 +310,13 @@ void addConvert(CLI::App& app, ConvertOptions& o) {
   c->footer(
       "Example:\n"
       "  mantlept convert xenoliths.xlsx -o xenoliths.txt\n"
+      "  mantlept convert opx.csv garnet.csv -o xenoliths.txt\n"
+      "Rows of several tables are joined by sample name and averaged per mineral.\n"
       "Oxides are written with 3 decimals in their 8-column fields, the\n"
       "description cut to its 32 columns. Two consecutive samples whose names\n"
       "agree in their first 8 characters would merge into one: an error.");
-  c->add_option("TABLE", o.table, "table or workbook (- = standard input)")->required();
+  c->add_option("TABLE", o.tables, "tables or workbooks (- = standard input)")->required();
+  addRimCore(c, o.rimCore);
   c->add_option("-o,--output", o.output, "the analysis file to write (default: standard output)");
   c->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   c->add_flag("--force", o.force, "replace an existing output file");
@@ -335,6 +354,15 @@ struct NamedFile {
   const char* option;
   const std::string* path;
 };
+// The files read: each of `paths`, then `more`.
+std::vector<NamedFile> inputFiles(const char* option, const std::vector<std::string>& paths,
+                                  std::vector<NamedFile> more) {
+  std::vector<NamedFile> files;
+  for (const std::string& path : paths) files.push_back({option, &path});
+  files.insert(files.end(), more.begin(), more.end());
+  return files;
+}
+
 std::string sharedFile(const std::vector<NamedFile>& outputs,
                        const std::vector<NamedFile>& inputs) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
@@ -369,9 +397,9 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
     const CLI::App& c = *app.get_subcommand("calc");
     if (usage("calc", emptyOutputName(c, {"--output", "--legacy", "--sigma"},
                                       {&calc.output, &calc.legacy, &calc.sigmaFile})) ||
-        usage("calc",
-              sharedFile({{"-o", &calc.output}, {"--legacy", &calc.legacy}},
-                         {{"analysis file", &calc.analyses}, {"--sigma file", &calc.sigmaFile}}))) {
+        usage("calc", sharedFile({{"-o", &calc.output}, {"--legacy", &calc.legacy}},
+                                 inputFiles("analysis file", calc.analyses,
+                                            {{"--sigma file", &calc.sigmaFile}})))) {
       return 2;
     }
     for (const std::string& p : pairs) calc.pairs.push_back(*parsePair(p));
@@ -390,7 +418,8 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
   if (app.got_subcommand("convert")) {
     const CLI::App& c = *app.get_subcommand("convert");
     if (usage("convert", emptyOutputName(c, {"--output"}, {&convert.output})) ||
-        usage("convert", sharedFile({{"-o", &convert.output}}, {{"table", &convert.table}}))) {
+        usage("convert",
+              sharedFile({{"-o", &convert.output}}, inputFiles("table", convert.tables, {})))) {
       return 2;
     }
     return runConvert(convert, out, err);

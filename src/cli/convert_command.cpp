@@ -18,9 +18,9 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
     return status;
   };
   try {
-    input = openAnalyses(o.table, o.sheet);
+    input = openAnalyses(o.tables, o.sheet, AnalysisOptions{o.rimCore});
     if (input->fixedColumns()) {
-      throw InputError("mantlept: " + o.table +
+      throw InputError("mantlept: " + o.tables.front() +
                        " is a fixed-column analysis file already; convert reads tables");
     }
     if (!o.output.empty()) createOutput(file, o.output, o.force, "analysis file");
@@ -37,7 +37,8 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
       } catch (const tables::TableError& e) {
         std::string_view why = e.what();
         if (why.rfind("mantlept: ", 0) == 0) why.remove_prefix(10);
-        throw InputError("mantlept: " + o.table + ": " + std::string(why));
+        throw InputError("mantlept: " + (o.tables.size() == 1 ? o.tables.front() : "the tables") +
+                         ": " + std::string(why));
       }
       lines.clear();
       tables::appendAnalysisLines(lines, a);
@@ -58,6 +59,8 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
     input->report(err, o.quiet);
     out.flush();
     return 0;
+  } catch (const InputUsageError& e) {
+    return fail(e.what(), 2);
   } catch (const std::runtime_error& e) {
     if (stopRequested != 0) {
       return fail("mantlept: stopped; no analysis file is left",

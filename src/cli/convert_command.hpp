@@ -3,11 +3,15 @@
 // file, so that tables and the dialogue's files interoperate.
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "tables/compilation.hpp"
 
 namespace mantlept {
 
 struct ConvertOptions {
-  std::string table;   // `-` for standard input
+  std::vector<std::string> tables;  // `-` for standard input
+  tables::RimCore rimCore = tables::RimCore::All;
   std::string output;  // empty: standard output
   std::string sheet;
   bool force = false;

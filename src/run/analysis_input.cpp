@@ -1,7 +1,10 @@
 #include "run/analysis_input.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
+#include "core/stop_request.hpp"
 #include "minerals/analysis_reader.hpp"
 #include "tables/association_table.hpp"
 #include "tables/diagnostics.hpp"
@@ -34,29 +37,46 @@ class FixedColumnInput final : public AnalysisInput {
   AnalysisReader reader_;
 };
 
-// A delimited table or a workbook sheet.
+// Tables: their rows gathered at the first association asked for, joined by
+// sample and averaged per mineral.
 class TableInput final : public AnalysisInput {
  public:
-  explicit TableInput(std::unique_ptr<tables::RowSource> rows)
-      : table_(std::move(rows), diagnostics_) {}
-  bool next(Association& a) override { return table_.next(a); }
+  explicit TableInput(tables::RimCore rimCore) : compilation_(diagnostics_, rimCore) {}
+  void add(std::unique_ptr<tables::RowSource> rows) {
+    tables_.push_back(std::make_unique<tables::AssociationTable>(std::move(rows), diagnostics_));
+  }
+  bool next(Association& a) override {
+    try {
+      if (!gathered_) gather();
+      return compilation_.next(a);
+    } catch (const tables::TableError& e) {
+      throw InputError(e.what());
+    }
+  }
   bool fixedColumns() const override { return false; }
   void report(std::ostream& err, bool quiet) override { diagnostics_.print(err, quiet); }
 
  private:
+  void gather() {
+    gathered_ = true;
+    tables::TableRow row;
+    for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
+      while (table->next(row)) {
+        if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
+        compilation_.add(row);
+      }
+      table.reset();  // closes the file
+    }
+  }
+
   tables::Diagnostics diagnostics_;
-  tables::AssociationTable table_;
+  std::vector<std::unique_ptr<tables::AssociationTable>> tables_;
+  tables::Compilation compilation_;
+  bool gathered_ = false;
 };
 
-// The input is opened once and told apart by its content: a pipe or FIFO
-// given by name is never reopened.
-std::unique_ptr<AnalysisInput> openInput(const std::string& path, const std::string& sheet) {
-  using tables::InputKind;
-  auto input = std::make_unique<tables::OpenInput>(path);
-  if (input->empty())
-    throw InputError("mantlept: " + input->name() + ": no analyses (the input is empty)");
-  if (input->kind() != InputKind::FixedColumn)
-    return std::make_unique<TableInput>(input->table(sheet));
+std::unique_ptr<AnalysisInput> fixedColumnInput(std::unique_ptr<tables::OpenInput> input,
+                                                const std::string& sheet) {
   if (!input->encoding().empty()) {
     throw InputError("mantlept: " + input->name() + ": " + input->encoding() +
                      " text is read only as a table with a header row; save the "
@@ -71,11 +91,63 @@ std::unique_ptr<AnalysisInput> openInput(const std::string& path, const std::str
   return std::make_unique<FixedColumnInput>(std::move(input), bytes);
 }
 
+// Every input is opened once and told apart by its content: a pipe or FIFO
+// given by name is never reopened.
+std::unique_ptr<AnalysisInput> openInputs(const std::vector<std::string>& paths,
+                                          const std::string& sheet,
+                                          const AnalysisOptions& options) {
+  using tables::InputKind;
+  if (paths.empty()) throw InputUsageError("mantlept: no analysis file given");
+  if (std::count(paths.begin(), paths.end(), std::string("-")) > 1)
+    throw InputUsageError("mantlept: standard input (-) can be read only once");
+  // Every file can be read and holds something.
+  std::vector<std::unique_ptr<tables::OpenInput>> inputs;
+  for (const std::string& path : paths) {
+    inputs.push_back(std::make_unique<tables::OpenInput>(path));
+    if (inputs.back()->empty())
+      throw InputError("mantlept: " + inputs.back()->name() + ": no analyses (the input is empty)");
+  }
+  bool workbook = false;
+  for (const std::unique_ptr<tables::OpenInput>& input : inputs) {
+    workbook = workbook || input->kind() == InputKind::Workbook;
+    if (input->kind() != InputKind::FixedColumn) continue;
+    if (inputs.size() > 1)
+      throw InputUsageError("mantlept: " + input->name() +
+                            " is a fixed-column analysis file: it must be the only input "
+                            "(several tables can be given together)");
+    return fixedColumnInput(std::move(inputs.front()), sheet);
+  }
+  auto tableInput = std::make_unique<TableInput>(options.rimCore);
+  for (std::unique_ptr<tables::OpenInput>& input : inputs) {
+    // With several inputs the sheet is that of each workbook among them.
+    bool ownSheet = inputs.size() == 1 || !workbook || input->kind() == InputKind::Workbook;
+    tableInput->add(input->table(ownSheet ? sheet : std::string()));
+  }
+  return tableInput;
+}
+
 }  // namespace
 
 std::unique_ptr<AnalysisInput> openAnalyses(const std::string& path, const std::string& sheet) {
+  return openAnalyses(std::vector<std::string>{path}, sheet, AnalysisOptions{});
+}
+
+std::unique_ptr<AnalysisInput> openAnalyses(const std::vector<std::string>& paths,
+                                            const std::string& sheet,
+                                            const AnalysisOptions& options) {
   try {
-    return openInput(path, sheet);
+    return openInputs(paths, sheet, options);
+  } catch (const tables::TableError& e) {
+    throw InputError(e.what());
+  }
+}
+
+std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> rows,
+                                             const AnalysisOptions& options) {
+  try {
+    auto input = std::make_unique<TableInput>(options.rimCore);
+    input->add(std::move(rows));
+    return input;
   } catch (const tables::TableError& e) {
     throw InputError(e.what());
   }

@@ -5,8 +5,11 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "minerals/association.hpp"
+#include "tables/compilation.hpp"
+#include "tables/row_source.hpp"
 
 namespace mantlept {
 
@@ -15,6 +18,18 @@ namespace mantlept {
 class InputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Inputs that cannot go together (a fixed-column analysis file with others):
+// a usage error, exit status 2.
+class InputUsageError : public InputError {
+ public:
+  using InputError::InputError;
+};
+
+// How the analyses of tables are chosen.
+struct AnalysisOptions {
+  tables::RimCore rimCore = tables::RimCore::All;  // spot analyses kept by position
 };
 
 class AnalysisInput {
@@ -31,5 +46,21 @@ class AnalysisInput {
 // Opens `path` (`-`: standard input). `sheet` picks a workbook sheet (empty:
 // the first). Throws InputError.
 std::unique_ptr<AnalysisInput> openAnalyses(const std::string& path, const std::string& sheet);
+
+// The analyses of a table whose rows come from `rows` (a table held in
+// memory). Throws InputError when its header is not that of analyses.
+std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> rows,
+                                             const AnalysisOptions& options = {});
+
+// Opens the analyses every command reads: one fixed-column analysis file
+// (read line by line, consecutive lines of a sample together), or any number
+// of tables (`-` once at most) whose rows are joined by sample name across
+// files and averaged per mineral. `sheet` picks the sheet of each workbook.
+// Every file is opened and its header checked here; the rows of tables are
+// read at the first `next`. Throws InputError, InputUsageError when a
+// fixed-column file comes with other inputs.
+std::unique_ptr<AnalysisInput> openAnalyses(const std::vector<std::string>& paths,
+                                            const std::string& sheet,
+                                            const AnalysisOptions& options);
 
 }  // namespace mantlept

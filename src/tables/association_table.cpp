@@ -1,5 +1,7 @@
 #include "tables/association_table.hpp"
 
+#include <array>
+#include <cctype>
 #include <cmath>
 
 #include "tables/column_names.hpp"
@@ -27,7 +29,78 @@ std::string quotedList(const std::vector<std::string>& names) {
   return list;
 }
 
+bool highBytes(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+bool allDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The first cell of the reference list below the data of a compilation.
+bool startsReferences(std::string_view cell) {
+  constexpr std::string_view kWord = "references:";
+  cell = trim(cell);
+  if (cell.size() < kWord.size()) return false;
+  for (std::size_t i = 0; i < kWord.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(cell[i])) != kWord[i]) return false;
+  return true;
+}
+
 }  // namespace
+
+bool isUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    auto c = static_cast<unsigned char>(text[i]);
+    std::size_t more = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+    } else if ((c >> 4) == 0xE) {
+      more = 2;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+    } else {
+      return false;
+    }
+    if (i + more >= text.size()) return false;
+    for (std::size_t k = 1; k <= more; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
+    i += more + 1;
+  }
+  return true;
+}
+
+std::string latin1ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char ch : text) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string_view withoutReferenceTag(std::string_view text) {
+  text = trim(text);
+  if (!text.ends_with(']')) return text;
+  std::size_t open = text.rfind('[');
+  if (open == std::string_view::npos || !allDigits(text.substr(open + 1, text.size() - open - 2)))
+    return text;
+  return trim(text.substr(0, open));
+}
 
 AssociationTable::~AssociationTable() = default;
 
@@ -35,13 +108,20 @@ void AssociationTable::fail(const std::string& what) const {
   throw TableError("mantlept: " + rows_->fileName() + ": " + what);
 }
 
+void AssociationTable::failRow(const std::string& what) const {
+  throw TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) + ": " +
+                   what);
+}
+
 AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics& diagnostics)
     : rows_(std::move(rows)), diagnostics_(diagnostics) {
   do {
-    if (!rows_->next(header_)) fail("the table is empty (there is no header row)");
-  } while (blank(header_));
+    if (!rows_->next(cells_)) fail("the table is empty (there is no header row)");
+  } while (blank(cells_));
   // Known once the header has been read.
   decimalComma_ = rows_->delimiter() == ';' || rows_->delimiter() == '\t';
+  readText();
+  header_ = cells_;
   for (std::string& h : header_) h = std::string(trim(h));
   for (std::size_t i = 0; i < header_.size(); ++i)
     if (!header_[i].empty()) headerWidth_ = i + 1;
@@ -64,6 +144,9 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
       case ColumnMeaning::Description:
         if (descriptionColumn_ < 0) descriptionColumn_ = index;
         break;
+      case ColumnMeaning::Position:
+        if (positionColumn_ < 0) positionColumn_ = index;
+        break;
       case ColumnMeaning::Oxide:
         if (!m.mineral.empty()) {
           suffixed = true;
@@ -73,7 +156,7 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
           break;
         }
         (m.slot >= 0 ? suffixed : plain) = true;
-        found.push_back({index, m.slot, m.oxide, m.factor, m.nickelPpm});
+        found.push_back({index, m.slot, m.oxide, m.factor, m.nickelPpm, m.iron});
         break;
       case ColumnMeaning::Ignored:
         unused.push_back(header_[i]);
@@ -99,14 +182,15 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
   if (sampleColumn_ < 0) fail("no sample column (Sample, Sample_ID, Sample name, Name or ID)");
 
   // Keep the columns of the layout; catch two columns holding one quantity.
+  // The iron columns (FeOt, FeO, Fe2O3, Fe2O3t) are distinct quantities.
   for (const Column& c : found) {
     if ((layout_ == Layout::Long) != (c.slot < 0)) {
       unused.push_back(header_[static_cast<std::size_t>(c.index)]);
       continue;
     }
     bool keep = true;
-    for (Column& other : columns_) {
-      if (other.slot != c.slot || other.oxide != c.oxide) continue;
+    for (const Column& other : columns_) {
+      if (other.slot != c.slot || other.oxide != c.oxide || other.iron != c.iron) continue;
       auto name = [&](int i) {
         return columnLetters(i) + " (\"" + printable(header_[static_cast<std::size_t>(i)]) + "\")";
       };
@@ -116,13 +200,54 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
              (c.slot >= 0 ? std::string(" of ") + kMineralNames[c.slot] : std::string()));
       diagnostics_.note("nickel:" + std::to_string(c.slot),
                         "columns " + name(other.index) + " and " + name(c.index) +
-                            " both give nickel; the ppm value is used");
-      if (c.nickelPpm) other = c;
-      keep = false;
+                            " both give nickel; a row's ppm value is used where it has one");
     }
     if (keep) columns_.push_back(c);
   }
-  if (!unused.empty()) diagnostics_.note("unused", "columns not used: " + quotedList(unused));
+  slotColumns_.resize(kSlotCount + 1);
+  for (const Column& c : columns_) slotColumns_[static_cast<std::size_t>(c.slot + 1)].push_back(c);
+  for (const std::string& name : unused)
+    diagnostics_.list("unused", "columns not used", printable(name));
+}
+
+// A file that is not valid UTF-8 is Latin-1 (older database files are):
+// from the first cell that shows it on, every cell is turned into UTF-8.
+void AssociationTable::readText() {
+  if (rows_->delimiter() == 0) return;  // workbook text is UTF-8 already
+  for (std::string& cell : cells_) {
+    if (!highBytes(cell)) continue;
+    if (!latin1_ && !isUtf8(cell)) {
+      latin1_ = true;
+      diagnostics_.note("latin1:" + rows_->fileName(),
+                        rows_->fileName() + " is not UTF-8 text; it is read as Latin-1");
+    }
+    if (latin1_) cell = latin1ToUtf8(cell);
+  }
+}
+
+void AssociationTable::checkRowWidth() {
+  bool extra = false;
+  for (std::size_t i = header_.size(); i < cells_.size(); ++i)
+    if (!trim(cells_[i]).empty()) extra = true;
+  if (cells_.size() < headerWidth_ || extra)
+    failRow("the row has " + std::to_string(cells_.size()) + " cells, the header has " +
+            std::to_string(headerWidth_));
+  if (cells_.size() <= header_.size() || rows_->delimiter() != ',') return;
+  // A row longer than the header, ending in empty cells: a number written with
+  // a decimal comma ("55,48") has been split in two and every later cell moved.
+  for (const Column& c : columns_) {
+    auto i = static_cast<std::size_t>(c.index);
+    std::string_view whole = trim(cells_[i]), fraction = trim(cells_[i + 1]);
+    if (whole.starts_with('-')) whole.remove_prefix(1);
+    if (allDigits(whole) && allDigits(fraction))
+      failRow("\"" + printable(cells_[i]) + "," + printable(cells_[i + 1]) + "\" in column " +
+              columnLetters(c.index) + " (\"" + printable(header_[i]) +
+              "\") reads as a number with a decimal comma, which the comma delimiter splits "
+              "(the row has " +
+              std::to_string(cells_.size()) + " cells, the header " +
+              std::to_string(header_.size()) +
+              "): write a decimal point, quote the cell, or use ; or tab as the delimiter");
+  }
 }
 
 bool AssociationTable::readRow() {
@@ -130,156 +255,172 @@ bool AssociationTable::readRow() {
     if (!rows_->next(cells_)) return false;
     row_ = rows_->rowNumber();
     if (blank(cells_)) continue;
-    bool extra = false;
-    for (std::size_t i = header_.size(); i < cells_.size(); ++i)
-      if (!trim(cells_[i]).empty()) extra = true;
-    if (cells_.size() < headerWidth_ || extra)
-      throw TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) +
-                       ": the row has " + std::to_string(cells_.size()) +
-                       " cells, the header has " + std::to_string(headerWidth_));
+    if (startsReferences(cells_[0])) return false;
+    readText();
+    checkRowWidth();
     ++dataRows_;
     return true;
   }
 }
 
-Real AssociationTable::value(int column, int oxide, double factor, double* read) {
+double AssociationTable::value(int column, int oxide, double factor, bool& isBlank,
+                               double* read) {
   const std::string& text = cells_[static_cast<std::size_t>(column)];
-  CellValue cell = readCell(text, decimalComma_);
+  isBlank = false;
+  // A source that holds numbers hands them over as they are (NaN: empty).
+  double held = 0;
+  const bool direct = rows_->number(static_cast<std::size_t>(column), held);
+  if (direct ? std::isnan(held) : text.empty()) {
+    isBlank = true;
+    return 0;
+  }
+  CellValue cell = direct ? CellValue{CellValue::Number, held} : readCell(text, decimalComma_);
   auto problem = [&](const std::string& what) {
     return TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) +
                       ", column " + columnLetters(column) + " (\"" +
                       printable(header_[static_cast<std::size_t>(column)]) + "\"): \"" +
-                      printable(text) + "\" " + what);
+                      printable(direct ? numberText(held) : text) + "\" " + what);
   };
   if (cell.kind == CellValue::NotNumber) throw problem("is not a number");
   if (cell.kind == CellValue::Zero) {
-    if (!trim(text).empty())
+    if (trim(text).empty()) {
+      isBlank = true;
+    } else {
       diagnostics_.note("zero",
                         "cells below detection or not determined (such as bdl, <0.02, "
                         "n.d. or -) read as 0");
+    }
+    return 0;
+  }
+  // Compilations mark "not determined" with negative numbers.
+  if (cell.value < 0) {
+    diagnostics_.tally("negative", "negative cells read as not determined (0), by column",
+                       printable(header_[static_cast<std::size_t>(column)]));
     return 0;
   }
   double v = cell.value * factor;
-  if (read != nullptr && v > 0) *read = cell.value;
-  if (v < 0) {
-    if (cell.value < -0.05) throw problem("is negative");
-    diagnostics_.note("negative", "small negative values (down to -0.05) read as 0");
-    return 0;
-  }
-  // Wider than any oxide per cent or nickel in ppm can be, and far inside a float.
-  if (v > 1e6) throw problem("is out of range for " + std::string(oxideName(oxide)));
-  return static_cast<Real>(v);
+  if (read != nullptr) *read = cell.value;
+  // No oxide exceeds the whole analysis: a date serial or a misplaced number.
+  if (v > 100) throw problem("is above 100 wt% (" + std::string(oxideName(oxide)) + ")");
+  return v;
 }
 
-bool AssociationTable::readOxides(int slot, OxideValues& ox, double& niPpm) {
-  ox = OxideValues{};
-  niPpm = 0;
-  bool any = false;
-  for (const Column& c : columns_) {
-    if (c.slot != slot) continue;
-    ox[c.oxide] = value(c.index, c.oxide, c.factor, c.nickelPpm ? &niPpm : nullptr);
-    if (ox[c.oxide] != 0) any = true;
-  }
-  return any;
-}
-
-std::string AssociationTable::sampleOf() {
-  return std::string(trim(cells_[static_cast<std::size_t>(sampleColumn_)]));
-}
-
-bool AssociationTable::next(Association& a) {
-  for (;;) {
-    bool got = layout_ == Layout::Long ? nextLong(a) : nextWide(a);
-    if (!got) {
-      if (dataRows_ == 0) fail("the table has a header but no data rows");
-      return false;
-    }
-    for (bool p : a.present)
-      if (p) return true;
-    diagnostics_.warn("nothing", "samples without an analysis of a known mineral are skipped");
-  }
-}
-
-bool AssociationTable::nextWide(Association& a) {
-  a.clear();
-  if (ended_ || !readRow()) {
-    ended_ = true;
-    return false;
-  }
-  a.sample = sampleOf();
-  if (a.sample.empty())
-    throw TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) +
-                     ": the row has no sample name");
-  std::string description =
-      descriptionColumn_ >= 0
-          ? std::string(trim(cells_[static_cast<std::size_t>(descriptionColumn_)]))
-          : std::string();
-  a.info.set(a.sample, description);
-  for (int slot = 0; slot < kSlotCount; ++slot)
-    a.present[static_cast<std::size_t>(slot)] = readOxides(
-        slot, a.ox[static_cast<std::size_t>(slot)], a.niPpm[static_cast<std::size_t>(slot)]);
-  return true;
-}
-
-bool AssociationTable::nextLong(Association& a) {
-  a.clear();
-  std::string description;
-  bool started = false;
-  for (;;) {
-    if (!pending_) {
-      if (ended_ || !readRow()) {
-        ended_ = true;
-        break;
-      }
-    }
-    pending_ = false;
-    std::string sample = sampleOf();
-    if (sample.empty()) {
-      if (!started)
-        throw TableError("mantlept: " + rows_->fileName() + ", row " + std::to_string(row_) +
-                         ": the row has no sample name");
-      diagnostics_.note("continued", "rows without a sample name belong to the sample above");
-      sample = a.sample;
-    }
-    if (started && sample != a.sample) {
-      pending_ = true;
-      break;
-    }
-    if (!started) {
-      started = true;
-      a.sample = sample;
-      if (!seen_.insert(sample).second)
-        diagnostics_.warn("reappears", "sample \"" + printable(sample) + "\" (row " +
-                                           std::to_string(row_) +
-                                           ") reappears after other samples and is read as a "
-                                           "new association");
-    }
-    if (descriptionColumn_ >= 0 && description.empty())
-      description = trim(cells_[static_cast<std::size_t>(descriptionColumn_)]);
-
-    std::string mineral(trim(cells_[static_cast<std::size_t>(mineralColumn_)]));
-    int slot = slotOfMineralName(mineral);
-    if (slot < 0) {
-      diagnostics_.warn("mineral:" + mineral,
-                        mineral.empty() ? std::string("rows without a mineral name are skipped")
-                                        : "rows of mineral \"" + printable(mineral) +
-                                              "\" are skipped (not a mineral the program knows)");
+// One mineral's oxides from its columns. Of the iron columns a row takes total
+// FeO when it is determined, else FeO and Fe2O3 as given, else total Fe2O3
+// (already turned into FeO by its factor).
+bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
+  constexpr int kFeO = 4, kFe2O3 = 11, kNiO = 10;
+  analysis.slot = slot;
+  analysis.ox.fill(0);
+  analysis.determined = 0;
+  analysis.niPpm = 0;
+  std::array<double, 5> iron{};
+  std::array<bool, 5> ironGiven{};
+  double nickelPpm = 0;
+  bool nickelPpmGiven = false;
+  for (const Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
+    bool isBlank = false;
+    double ppm = 0;
+    double v = value(c.index, c.oxide, c.factor, isBlank, c.nickelPpm ? &ppm : nullptr);
+    if (c.nickelPpm) {
+      if (v > 0) analysis.niPpm = ppm;
+      nickelPpm = v;
+      nickelPpmGiven = !isBlank;
       continue;
     }
-    OxideValues ox;
-    double niPpm = 0;
-    if (!readOxides(-1, ox, niPpm)) continue;
-    auto s = static_cast<std::size_t>(slot);
-    if (a.present[s])
-      diagnostics_.warn("twice", "a sample with two analyses of one mineral (\"" +
-                                     printable(a.sample) + "\", row " + std::to_string(row_) +
-                                     ") keeps the later one");
-    a.ox[s] = ox;
-    a.niPpm[s] = niPpm;
-    a.present[s] = true;
+    if (c.iron != ColumnMeaning::NotIron) {
+      iron[static_cast<std::size_t>(c.iron)] = v;
+      ironGiven[static_cast<std::size_t>(c.iron)] = !isBlank;
+      continue;
+    }
+    analysis.ox[static_cast<std::size_t>(c.oxide)] = v;
+    if (!isBlank) analysis.determined |= static_cast<std::uint16_t>(1u << c.oxide);
   }
-  if (!started) return false;
-  a.info.set(a.sample, description);
+  auto set = [&](int oxide, int role) {
+    if (!ironGiven[static_cast<std::size_t>(role)]) return;
+    analysis.ox[static_cast<std::size_t>(oxide)] = iron[static_cast<std::size_t>(role)];
+    analysis.determined |= static_cast<std::uint16_t>(1u << oxide);
+  };
+  if (ironGiven[ColumnMeaning::FeOTotal] && iron[ColumnMeaning::FeOTotal] > 0) {
+    set(kFeO, ColumnMeaning::FeOTotal);
+  } else if (ironGiven[ColumnMeaning::FeOPlain] || ironGiven[ColumnMeaning::Fe2O3Plain]) {
+    set(kFeO, ColumnMeaning::FeOPlain);
+    set(kFe2O3, ColumnMeaning::Fe2O3Plain);
+  } else if (ironGiven[ColumnMeaning::Fe2O3Total]) {
+    set(kFeO, ColumnMeaning::Fe2O3Total);
+  } else {
+    set(kFeO, ColumnMeaning::FeOTotal);  // a total FeO below detection
+  }
+  // Nickel in ppm where the row has it, else NiO as wt%.
+  if (nickelPpmGiven) {
+    analysis.ox[kNiO] = nickelPpm;
+    analysis.determined |= static_cast<std::uint16_t>(1u << kNiO);
+  }
+  // Zero also when every value is below single precision's smallest.
+  for (double v : analysis.ox)
+    if (static_cast<Real>(v) != 0) return true;
+  return false;
+}
+
+void AssociationTable::assignText(std::string& to, int column) const {
+  if (column < 0) {
+    to.clear();
+  } else {
+    to.assign(withoutReferenceTag(cells_[static_cast<std::size_t>(column)]));
+  }
+}
+
+// The slot of a mineral name; the few names of a table are remembered.
+int AssociationTable::slotOf(std::string_view mineral) {
+  for (const auto& [name, slot] : mineralSlots_)
+    if (name == mineral) return slot;
+  int slot = slotOfMineralName(mineral);
+  if (mineralSlots_.size() < 64) mineralSlots_.emplace_back(mineral, slot);
+  return slot;
+}
+
+bool AssociationTable::next(TableRow& r) {
+  if (ended_ || !readRow()) {
+    ended_ = true;
+    if (dataRows_ == 0) fail("the table has a header but no data rows");
+    return false;
+  }
+  r.row = row_;
+  r.analyses.clear();
+  assignText(r.sample, sampleColumn_);
+  if (r.sample.empty()) {
+    if (layout_ == Layout::Wide || previousSample_.empty())
+      failRow("the row has no sample name");
+    diagnostics_.note("continued", "rows without a sample name belong to the sample above");
+    r.sample = previousSample_;
+  }
+  previousSample_ = r.sample;
+  assignText(r.description, descriptionColumn_);
+  r.hasPosition = positionColumn_ >= 0;
+  assignText(r.position, positionColumn_);
+
+  RowAnalysis analysis;
+  if (layout_ == Layout::Wide) {
+    for (int slot = 0; slot < kSlotCount; ++slot)
+      if (readOxides(slot, analysis)) r.analyses.push_back(analysis);
+    return true;
+  }
+  std::string_view mineral =
+      withoutReferenceTag(cells_[static_cast<std::size_t>(mineralColumn_)]);
+  int slot = slotOf(mineral);
+  if (slot < 0) {
+    if (mineral.empty()) {
+      diagnostics_.warn("mineral:", "rows without a mineral name are skipped");
+    } else {
+      diagnostics_.tally("minerals", "rows of minerals the program does not know are skipped",
+                         printable(mineral));
+    }
+    return true;
+  }
+  if (readOxides(-1, analysis)) {
+    analysis.slot = slot;
+    r.analyses.push_back(analysis);
+  }
   return true;
 }
 

@@ -18,7 +18,30 @@ void Diagnostics::add(bool warning, const std::string& key, const std::string& t
     ++entries_[found->second].count;
     return;
   }
-  entries_.push_back({warning, key, text, 1});
+  entries_.push_back({warning, key, text, 1, {}, true});
+}
+
+Diagnostics::Entry& Diagnostics::item(const std::string& key, const std::string& lead,
+                                      const std::string& item) {
+  add(false, key, lead);
+  Entry& entry = *std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.key == key; });
+  auto found = std::find_if(entry.items.begin(), entry.items.end(),
+                            [&](const std::pair<std::string, long>& i) { return i.first == item; });
+  if (found != entry.items.end()) {
+    ++found->second;
+  } else {
+    entry.items.emplace_back(item, 1);
+  }
+  return entry;
+}
+
+void Diagnostics::tally(const std::string& key, const std::string& lead, const std::string& name) {
+  item(key, lead, name);
+}
+
+void Diagnostics::list(const std::string& key, const std::string& lead, const std::string& name) {
+  item(key, lead, name).counted = false;
 }
 
 long Diagnostics::count(const std::string& key) const {
@@ -45,7 +68,22 @@ void Diagnostics::print(std::ostream& err, bool quiet) const {
     }
     ++shown;
     err << (e.warning ? "mantlept: warning: " : "mantlept: note: ") << e.text;
-    if (e.count > 1) err << " (" << e.count << " times)";
+    if (!e.items.empty()) {
+      const char* separator = ": ";
+      // A list shows its first 20 names, then how many more there are.
+      constexpr std::size_t kShown = 20;
+      std::size_t shown = 0;
+      for (const auto& [item, count] : e.items) {
+        if (!e.counted && shown == kShown) break;
+        err << separator << '"' << item << '"';
+        if (e.counted) err << " (" << count << ')';
+        separator = ", ";
+        ++shown;
+      }
+      if (shown < e.items.size()) err << " and " << e.items.size() - shown << " more";
+    } else if (e.count > 1) {
+      err << " (" << e.count << " times)";
+    }
     err << '\n';
   }
   for (auto [family, warning] : cut)

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace mantlept::tables {
@@ -14,6 +15,13 @@ class Diagnostics {
   // key is the one printed, later calls with that key only count.
   void note(const std::string& key, const std::string& text) { add(false, key, text); }
   void warn(const std::string& key, const std::string& text) { add(true, key, text); }
+
+  // Counts one more `item` under `key`: a note printed once as `lead` and the
+  // items with their counts, as `lead: "A" (3), "B" (1)`.
+  void tally(const std::string& key, const std::string& lead, const std::string& item);
+
+  // Adds `item` once under `key`: a note printed as `lead: "A", "B"`.
+  void list(const std::string& key, const std::string& lead, const std::string& item);
 
   // Times `key` was recorded (0 when never).
   long count(const std::string& key) const;
@@ -34,8 +42,11 @@ class Diagnostics {
     std::string key;
     std::string text;
     long count;
+    std::vector<std::pair<std::string, long>> items;  // of a tally or a list
+    bool counted = true;                              // items printed with their counts
   };
   void add(bool warning, const std::string& key, const std::string& text);
+  Entry& item(const std::string& key, const std::string& lead, const std::string& item);
   std::vector<Entry> entries_;
   std::unordered_map<std::string, std::size_t> index_;  // key -> entry
 };

@@ -27,6 +27,13 @@ class RowSource {
   virtual const std::string& fileName() const = 0;
   // The delimiter of a text table (',', ';' or '\t'); 0 for a workbook.
   virtual char delimiter() const { return 0; }
+  // The number held in cell `column` of the row returned last, for a source
+  // that keeps numbers rather than text (a data frame's numeric columns); NaN
+  // for an empty cell. False when the cell is text: read `cells` then.
+  virtual bool number(std::size_t column, double& value) const {
+    (void)column, (void)value;
+    return false;
+  }
 };
 
 }  // namespace mantlept::tables

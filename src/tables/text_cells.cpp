@@ -1,6 +1,7 @@
 #include "tables/text_cells.hpp"
 
 #include <array>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -118,6 +119,12 @@ CellValue readCell(std::string_view text, bool decimalComma) {
   double value = std::strtod(number.c_str(), &end);
   if (end != number.c_str() + number.size() || !std::isfinite(value)) return {};
   return {CellValue::Number, value};
+}
+
+std::string numberText(double value) {
+  char buffer[32];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, r.ptr);
 }
 
 }  // namespace mantlept::tables

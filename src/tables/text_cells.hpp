@@ -32,4 +32,7 @@ struct CellValue {
 // a decimal comma is accepted when `decimalComma` is set.
 CellValue readCell(std::string_view text, bool decimalComma);
 
+// The shortest decimal text that reads back to `value` ("45.12", "1e+07").
+std::string numberText(double value);
+
 }  // namespace mantlept::tables

@@ -2,6 +2,7 @@
 // reader, and mineralogically plausible.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -262,6 +263,59 @@ TEST(AnalysisGenerator, LineAndNameEdgeCases) {
   EXPECT_EQ(sampleName(1234), "S0001234");
   EXPECT_EQ(sampleName(9999999), "S9999999");
   EXPECT_EQ(sampleName(10000000), "S0000000");  // wraps; neighbours still differ
+}
+
+}  // namespace
+}  // namespace mantlept::bench
+
+namespace mantlept::bench {
+namespace {
+
+// The spot tables hold every present mineral of the wide table as two rows
+// whose values average, in hundredths, to the wide table's value.
+TEST(AnalysisGenerator, SpotTablesAverageToTheWideTable) {
+  const long count = 300;
+  std::vector<std::string> wide = linesOf(generate(23, count, true));
+  std::vector<std::string> header = cellsOf(wide[0]);
+  std::vector<std::string> tables[kSpotTables];
+  Random random(23);
+  for (long i = 0; i < count; ++i) appendSpotRows(tables, i, random);
+  EXPECT_EQ(spotTableHeader(), "Sample,Mineral,Spot,SiO2,TiO2,Al2O3,Cr2O3,FeO,MnO,MgO,CaO,"
+                               "Na2O,K2O,NiO,Fe2O3");
+  // Hundredths summed over the spots of each sample's mineral.
+  std::map<std::string, std::vector<long>> sums;
+  std::map<std::string, int> spots;
+  for (std::size_t t = 0; t < kSpotTables; ++t) {
+    for (const std::string& row : tables[t]) {
+      std::vector<std::string> cells = cellsOf(row);
+      ASSERT_EQ(cells.size(), 15u) << row;
+      std::string key = cells[0] + "_" + cells[1];
+      std::vector<long>& sum = sums[key];
+      sum.resize(12);
+      ++spots[key];
+      for (std::size_t k = 0; k < 12; ++k) {
+        long h = std::lround(std::strtod(cells[k + 3].c_str(), nullptr) * 100);
+        EXPECT_GE(h, 0) << row;
+        sum[k] += h;
+      }
+    }
+  }
+  std::size_t present = 0;
+  for (std::size_t r = 1; r < wide.size(); ++r) {
+    std::vector<std::string> cells = cellsOf(wide[r]);
+    for (std::size_t c = 1; c < cells.size(); c += 12) {
+      std::string mineral = header[c].substr(header[c].find('_') + 1);
+      std::string key = cells[0] + "_" + mineral;
+      ASSERT_EQ(sums.count(key) == 1, !cells[c].empty()) << key;
+      if (cells[c].empty()) continue;
+      ++present;
+      EXPECT_EQ(spots[key], 2) << key;
+      for (std::size_t k = 0; k < 12; ++k)
+        EXPECT_EQ(sums[key][k], 2 * std::lround(std::strtod(cells[c + k].c_str(), nullptr) * 100))
+            << key << " " << header[c + k];
+    }
+  }
+  EXPECT_EQ(present, sums.size());
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(Tables, BadTablesExitOneAndLeaveNoFile) {
       {"Sample,SiO2_Opx,Al2O3_Opx\nA,57.5,0.9,3\n", "row 2"},
       {"Sample,SiO2_Opx\n", ""},
       {"Sample,Foo,Bar\nA,1,2\n", "Foo"},
-      {"Sample,FeO_Opx,FeOt_Opx,SiO2_Opx\nA,1,2,3\n", "FeOt_Opx"},
+      // Several iron columns are read by precedence; one oxide twice is an error.
+      {"Sample,SiO2_Opx,FeOt_Opx,SIO2(WT%)_Opx\nA,1,2,3\n", "SIO2(WT%)_Opx"},
   };
   for (const Case& c : cases) {
     ProgramRun run =
@@ -108,6 +109,106 @@ TEST(Tables, BadTablesExitOneAndLeaveNoFile) {
   EXPECT_EQ(merging.status, 1);
   EXPECT_NE(merging.err.find("CIM15-002"), std::string::npos);
   EXPECT_FALSE(merging.exists("a.txt"));
+}
+
+// kWide's samples as three files of spot analyses, rows of a sample apart;
+// each mineral's spots average to the wide table's values.
+const std::vector<std::pair<std::string, std::string>> kSpots = {
+    {"opx.csv",
+     "Sample,Mineral,Spot,SiO2,Al2O3,FeOt,MgO,CaO,Na2O\n"
+     "Garnet lherzolite 1,Opx,1,57.50,0.80,4.92,34.61,0.95,0.21\n"
+     "Px-2,En,1,57.2,0.95,5.5,33.9,1.45,bdl\n"
+     "Px-2,En,2,57.0,0.95,5.7,33.7,1.45,\n"
+     "Garnet lherzolite 1,Opx,2,57.54,0.84,4.92,34.61,0.95,0.21\n"},
+    {"cpx.csv",
+     "Sample,Mineral,SiO2,Al2O3,FeOt,MgO,CaO,Na2O\n"
+     "Garnet lherzolite 1,Cpx,54.85,2.21,2.81,17.42,18.63,1.93\n"
+     "Px-2,Di,54.3,2.6,4.1,19.1,16.2,1.75\n"
+     "Garnet lherzolite 1,Cpx,54.85,2.21,2.81,17.42,18.63,1.93\n"
+     "Px-2,Di,54.5,2.6,4.1,19.1,16.2,1.75\n"},
+    {"gt.csv",
+     "Sample,Mineral,SiO2,Al2O3,Cr2O3,FeOt,MgO,CaO\n"
+     "Garnet lherzolite 1,Gt,42.05,20.50,4.33,6.92,20.90,5.02\n"
+     "Garnet lherzolite 1,Gt,42.05,20.54,4.33,6.92,20.92,5.02\n"},
+};
+
+TEST(Compilations, SpotsInThreeFilesGiveTheRowsOfTheWideTable) {
+  const std::vector<std::string> options = {"-p", "7,5", "-p", "25,5", "-x", "3"};
+  std::vector<std::string> args = {"calc", "wide.csv"};
+  args.insert(args.end(), options.begin(), options.end());
+  ProgramRun wide = runCommand(args, {{"wide.csv", kWide}});
+  args = {"calc", "opx.csv", "cpx.csv", "gt.csv"};
+  args.insert(args.end(), options.begin(), options.end());
+  ProgramRun spots = runCommand(args, kSpots);
+  ASSERT_EQ(wide.status, 0) << wide.err;
+  ASSERT_EQ(spots.status, 0) << spots.err;
+  EXPECT_EQ(spots.out, wide.out);
+  EXPECT_NE(spots.err.find("note: 5 sample-mineral groups were averaged from 10 analyses"),
+            std::string::npos)
+      << spots.err;
+
+  // The order of the files sets the order of the samples.
+  ProgramRun reordered = runCommand({"convert", "gt.csv", "opx.csv", "cpx.csv"}, kSpots);
+  ASSERT_EQ(reordered.status, 0) << reordered.err;
+  EXPECT_EQ(reordered.out.substr(0, 9), "Garnet lE");
+  EXPECT_EQ(reordered.outLines().size(), 5u);  // Opx, Cpx, Gt; Opx, Cpx
+}
+
+TEST(Compilations, BadInputsOfSeveralFiles) {
+  const std::string fixed = analysisLine("A", 'O', {40.9, 0, 0, 0, 8.8, 0, 49.8});
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"calc", "opx.csv", "missing.csv", "-p", "7,5", "-o", "out.csv"}, 1, "missing.csv"},
+      {{"calc", "opx.csv", "a.txt", "-p", "7,5", "-o", "out.csv"}, 2,
+       "a.txt is a fixed-column analysis file: it must be the only input"},
+      {{"convert", "a.txt", "gt.csv", "-o", "out.csv"}, 2, "a.txt is a fixed-column"},
+      {{"calc", "opx.csv", "nosample.csv", "-p", "7,5", "-o", "out.csv"}, 1,
+       "nosample.csv: no sample column"},
+      {{"calc", "opx.csv", "-p", "7,5", "--rim-core", "middle", "-o", "out.csv"}, 2,
+       "--rim-core"},
+      {{"calc", "opx.csv", "bad.csv", "-p", "7,5", "-o", "out.csv"}, 1,
+       "bad.csv, row 2, column C (\"SiO2\"): \"45000\" is above 100 wt% (SiO2)"},
+  };
+  std::vector<std::pair<std::string, std::string>> files = kSpots;
+  files.emplace_back("a.txt", fixed + "\n");
+  files.emplace_back("nosample.csv", "Mineral,SiO2\nOl,40\n");
+  files.emplace_back("bad.csv", "Sample,Mineral,SiO2\nA,Ol,45000\n");
+  for (const Case& c : cases) {
+    ProgramRun run = runCommand(c.args, files);
+    EXPECT_EQ(run.status, c.status) << c.args[2];
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(run.exists("out.csv")) << c.args[2];
+  }
+  // The fixed-column file alone still works.
+  ProgramRun alone = runCommand({"convert", "a.txt"}, files);
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_NE(alone.err.find("a.txt is a fixed-column analysis file already"), std::string::npos);
+}
+
+TEST(Compilations, RimCoreOptionChoosesSpots) {
+  const std::string opx =
+      "SAMPLE NAME,MINERAL,RIM/CORE (MINERAL GRAINS),SIO2(WT%),MGO(WT%)\n"
+      "A [1],OLIVINE [1],CORE,40.0,49.0\n"
+      "A [1],OLIVINE [1],RIM,42.0,47.0\n"
+      "A [1],OLIVINE [1],,41.0,48.0\n";
+  struct Case {
+    std::string choice, sio2, mgo;  // the 8-column fields of SiO2 and MgO
+  } cases[] = {
+      {"core", "  40.000", "  49.000"},
+      {"RIM", "  42.000", "  47.000"},
+      {"all", "  41.000", "  48.000"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = runCommand({"convert", "ol.csv", "--rim-core", c.choice}, {{"ol.csv", opx}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_GE(run.out.size(), 64u);
+    EXPECT_EQ(run.out.substr(0, 9), "A       O") << c.choice;
+    EXPECT_EQ(run.out.substr(16, 8), c.sio2) << c.choice;
+    EXPECT_EQ(run.out.substr(16 + 6 * 8, 8), c.mgo) << c.choice;
+  }
 }
 
 TEST(Methods, ListingComesFromTheDispatchTables) {

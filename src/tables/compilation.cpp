@@ -1,0 +1,144 @@
+// This module computes in double precision.
+#include "tables/compilation.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+#include "tables/text_cells.hpp"
+
+namespace mantlept::tables {
+
+namespace {
+
+bool beginsWith(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+Compilation::Compilation(Diagnostics& diagnostics, RimCore choice)
+    : diagnostics_(diagnostics), choice_(choice) {
+  static_assert(sizeof(Group) == 64, "one cache line");
+}
+
+bool Compilation::kept(const TableRow& row) {
+  if (choice_ == RimCore::All || !row.hasPosition) return true;
+  if (beginsWith(row.position, choice_ == RimCore::Core ? "core" : "rim")) return true;
+  leftOut_ += static_cast<long>(row.analyses.size());
+  return false;
+}
+
+std::uint32_t Compilation::groupOf(const std::string& sample) {
+  if (index_.size() < 2 * (groups_.size() + 1)) {
+    // At most half full: rebuilt twice as large.
+    std::vector<std::uint64_t> old = std::move(index_);
+    index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
+    for (std::uint64_t entry : old) {
+      if (entry == 0) continue;
+      std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);
+      while (index_[at] != 0) at = (at + 1) & (index_.size() - 1);
+      index_[at] = entry;
+    }
+  }
+  const std::uint64_t hash = std::hash<std::string_view>{}(sample) & 0xFFFFFFFFu;
+  for (std::size_t at = static_cast<std::size_t>(hash) & (index_.size() - 1);;
+       at = (at + 1) & (index_.size() - 1)) {
+    std::uint64_t entry = index_[at];
+    if (entry == 0) {
+      auto group = static_cast<std::uint32_t>(groups_.size());
+      index_[at] = hash << 32 | (group + 1u);
+      descriptions_.push();
+      Group& g = groups_.push();
+      g.sample = sample;
+      g.sums.fill(-1);
+      return group;
+    }
+    auto group = static_cast<std::uint32_t>((entry & 0xFFFFFFFFu) - 1u);
+    if ((entry >> 32) == hash && groups_[group].sample == sample) return group;
+  }
+}
+
+void Compilation::add(const TableRow& row) {
+  const std::uint32_t at = groupOf(row.sample);
+  Group& g = groups_[at];
+  if (!g.described && !row.description.empty()) {
+    descriptions_[at] = row.description;
+    g.described = true;
+  }
+  if (!kept(row)) return;
+  for (const RowAnalysis& analysis : row.analyses) {
+    std::int32_t& i = g.sums[static_cast<std::size_t>(analysis.slot)];
+    if (i < 0) {
+      i = static_cast<std::int32_t>(sums_.size());
+      sums_.push();
+    }
+    Sums& s = sums_[static_cast<std::size_t>(i)];
+    if (s.analyses == kMaxAnalyses)
+      throw TableError("mantlept: sample \"" + printable(row.sample) + "\" has more than " +
+                       std::to_string(kMaxAnalyses) + " analyses of one mineral (row " +
+                       std::to_string(row.row) + ")");
+    ++s.analyses;
+    if (analysis.niPpm > 0) s.niPpm += analysis.niPpm, ++s.niPpmCount;
+    for (int k = 0; k < OxideValues::kCount; ++k) {
+      if ((analysis.determined & (1u << k)) == 0) continue;
+      s.sum[static_cast<std::size_t>(k)] += analysis.ox[static_cast<std::size_t>(k)];
+      ++s.count[static_cast<std::size_t>(k)];
+    }
+  }
+}
+
+bool Compilation::next(Association& a) {
+  for (;;) {
+    if (next_ >= groups_.size()) {
+      finish();
+      return false;
+    }
+    const Group& g = groups_[next_++];
+    a.clear();
+    a.sample = g.sample;
+    a.info.set(g.sample, descriptions_[next_ - 1]);
+    bool any = false;
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+      if (g.sums[slot] < 0) continue;
+      const Sums& s = sums_[static_cast<std::size_t>(g.sums[slot])];
+      if (s.analyses > 1) ++averagedGroups_, averagedAnalyses_ += s.analyses;
+      OxideValues& ox = a.ox[slot];
+      for (int k = 0; k < OxideValues::kCount; ++k) {
+        auto kk = static_cast<std::size_t>(k);
+        // One analysis keeps its value as read; more are averaged in double,
+        // rounded to single precision once.
+        ox[k] = s.count[kk] == 0 ? 0.0f
+                                 : static_cast<Real>(s.sum[kk] / static_cast<double>(s.count[kk]));
+        if (ox[k] != 0) a.present[slot] = true;
+      }
+      if (s.niPpmCount > 0) a.niPpm[slot] = s.niPpm / s.niPpmCount;
+      any = any || a.present[slot];
+    }
+    if (any) return true;
+    ++emptySamples_;
+  }
+}
+
+void Compilation::finish() {
+  if (next_ > groups_.size()) return;  // said already
+  next_ = groups_.size() + 1;
+  if (leftOut_ > 0)
+    diagnostics_.note("rimcore", std::to_string(leftOut_) +
+                                     " analyses left out by the rim/core choice (" +
+                                     (choice_ == RimCore::Core ? "core" : "rim") + ")");
+  if (averagedGroups_ > 0)
+    diagnostics_.note("averaged", std::to_string(averagedGroups_) +
+                                      " sample-mineral groups were averaged from " +
+                                      std::to_string(averagedAnalyses_) + " analyses");
+  if (emptySamples_ > 0)
+    diagnostics_.note("nothing", std::to_string(emptySamples_) +
+                                     (emptySamples_ == 1 ? " sample has" : " samples have") +
+                                     " no analysis of a mineral the program uses and gives "
+                                     "no rows");
+}
+
+}  // namespace mantlept::tables

@@ -1,0 +1,226 @@
+"""The module against the command line on the same data: every cell of calc as
+the same single-precision value (and, rewritten as text, the same bytes), the
+readers of data frames, paths and lists of paths, the errors and notes."""
+import csv
+import io
+import math
+import warnings
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import mantlept
+
+TEXT = {"sample", "thermometer_label", "barometer_label", "status", "flags"}
+WHOLE = {"thermometer", "barometer", "oxybarometer", "passes"}
+
+
+def cell_text(column, value):
+    """A cell as calc writes it: floats in the shortest text of their float32 value."""
+    if column in TEXT:
+        return value
+    if column == "converged":
+        return "true" if value else "false"
+    if column in WHOLE:
+        return str(value)
+    if math.isnan(value):
+        return ""
+    return np.format_float_positional(np.float32(value), unique=True, trim="-")
+
+
+def as_csv(frame):
+    """The data frame written back as calc's tidy CSV."""
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(frame.columns)
+    for row in frame.itertuples(index=False):
+        writer.writerow(cell_text(c, v) for c, v in zip(frame.columns, row))
+    return out.getvalue()
+
+
+def assert_same_cells(frame, cli_csv):
+    """Cell by cell: text as text, numbers as the same float32, NaN where empty."""
+    rows = list(csv.reader(io.StringIO(cli_csv)))
+    assert list(frame.columns) == rows[0]
+    assert len(frame) == len(rows) - 1
+    for c, name in enumerate(rows[0]):
+        column = frame[name].to_numpy()
+        expected = [r[c] for r in rows[1:]]
+        if name in TEXT:
+            assert column.tolist() == expected, name
+        elif name == "converged":
+            assert frame[name].dtype == bool
+            assert column.tolist() == [e == "true" for e in expected], name
+        elif name in WHOLE:
+            assert column.tolist() == [int(e) for e in expected], name
+        else:
+            assert frame[name].dtype == np.float64, name
+            empty = np.array([e == "" for e in expected])
+            assert np.array_equal(np.isnan(column), empty), name
+            got = column[~empty]
+            # float64 holding the float32 exactly, equal to the float32 calc printed
+            assert np.array_equal(got.astype(np.float32).astype(np.float64), got), name
+            want = np.array([float(e) for e in expected if e != ""], dtype=np.float32)
+            assert np.array_equal(got.astype(np.float32), want), name
+
+
+def read_table(path):
+    return pd.read_csv(path, float_precision="round_trip")
+
+
+PAIRS = ["7,5", (25, 5), "0213", (36, 29)]
+
+
+@pytest.mark.parametrize("table", ["example_table", "generated_table"])
+def test_data_frame_gives_the_cells_of_the_command(table, request, cli):
+    path = request.getfixturevalue(table)
+    frame = read_table(path)
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        result = mantlept.calc(frame, PAIRS, oxy=5, ferric=True, iterations=12, start=(900, 20))
+    expected = cli("calc", path, "-p", "7,5", "-p", "25,5", "-p", "2,13", "-p", "36,29", "-x", "5",
+                   "--ferric", "-n", "12", "--start", "900,20")
+    assert_same_cells(result, expected)
+    assert as_csv(result) == expected
+    statuses = set(result["status"])
+    assert {"ok", "incomplete"} <= statuses
+
+
+def test_paths_and_lists_of_paths(example_table, generated_table, cli):
+    from_path = mantlept.calc(str(example_table), ["7,5"])
+    assert as_csv(from_path) == cli("calc", example_table, "-p", "7,5", "-q")
+    both = mantlept.calc([example_table, str(generated_table)], ["7,5"])
+    one = cli("calc", example_table, "-p", "7,5", "-q")
+    two = cli("calc", generated_table, "-p", "7,5", "-q")
+    assert as_csv(both) == one + two.split("\n", 1)[1]
+
+
+def test_long_data_frame_with_text_cells(tmp_path, cli):
+    long = pd.DataFrame({
+        "Sample": ["A", "A", "A", "B", "B"],
+        "Mineral": ["Opx", "Cpx", "Gt", "Opx", "Cpx"],
+        "SiO2": [57.52, 54.85, 42.05, 55.48, 52.51],
+        "TiO2": [0.10, 0.26, 0.31, 0.08, 0.40],
+        "Al2O3": [0.82, 2.21, 20.52, 3.82, 5.62],
+        "Cr2O3": [0.36, 1.52, 4.33, 0.55, 0.91],
+        "FeO": [4.92, 2.81, 6.92, 6.21, 2.63],
+        "MnO": [0.12, 0.09, 0.33, 0.14, 0.08],
+        "MgO": [34.61, 17.42, 20.91, 33.02, 15.62],
+        "CaO": [0.95, 18.63, 5.02, 0.75, 21.02],
+        "Na2O": ["0.21", "1.93", "bdl", "<0.02", "1.31"],  # text cells read as the command reads them
+        "Ni_ppm": pd.array([None, None, 79, None, None], dtype="Int64"),
+    })
+    path = tmp_path / "long.csv"
+    long.to_csv(path, index=False)
+    with pytest.warns(UserWarning, match="below detection"):
+        result = mantlept.calc(long, ["7,5", "25,5"])
+    assert as_csv(result) == cli("calc", path, "-p", "7,5", "-p", "25,5", "-q")
+
+
+def test_errors_name_the_row_and_column(example_table):
+    frame = read_table(example_table)
+    bad = frame.astype({"SiO2_Opx": object})
+    bad.loc[2, "SiO2_Opx"] = "57,2x"
+    with pytest.raises(ValueError, match=r'DataFrame, row 4, column C \("SiO2_Opx"\): "57,2x" is not a number'):
+        mantlept.calc(bad, ["7,5"])
+    serial = frame.copy()
+    serial.loc[1, "MgO_Cpx"] = 45000.0  # a date serial, not an oxide
+    with pytest.raises(ValueError, match=r'DataFrame, row 3, column [A-Z]+ \("MgO_Cpx"\): "45000" is above 100 wt% \(MgO\)'):
+        mantlept.calc(serial, ["7,5"])
+    cases = [
+        (dict(pairs=["99,5"]), "there is no thermometer 99"),
+        (dict(pairs=[(7, 99)]), "there is no barometer 99"),
+        (dict(pairs=["7-5"]), "a pair is a thermometer and a barometer number"),
+        (dict(pairs=["7,5"] * 13), "at most 12 pairs"),
+        (dict(pairs=["7,5"], oxy=10), "oxybarometer 0..9"),
+        (dict(pairs=["7,5"], rel_sigma=2), "go with mc=N"),
+        (dict(pairs=["7,5"], mc=10, rel_sigma=2, sigma="x.csv"), "not both"),
+        (dict(pairs=["7,5"], start="1000"), "start takes two numbers"),
+        (dict(pairs=["7,5"], rim_core="middle"), "rim_core is"),
+    ]
+    for options, message in cases:
+        with pytest.raises(ValueError, match=message):
+            mantlept.calc(frame, **options)
+    with pytest.raises(ValueError, match="missing.csv"):
+        mantlept.calc("missing.csv", ["7,5"])
+    with pytest.raises(ValueError, match="a pandas DataFrame, the path"):
+        mantlept.calc(42, ["7,5"])
+
+
+def test_monte_carlo_is_the_bytes_of_one_thread(example_table, generated_table, cli, tmp_path):
+    for path in (example_table, generated_table):
+        frame = read_table(path)
+        result = mantlept.calc(frame, ["7,5", "25,5"], oxy=5, mc=40, seed=7, rel_sigma=2)
+        expected = cli("calc", path, "-p", "7,5", "-p", "25,5", "-x", "5", "--mc", "40",
+                       "--seed", "7", "--rel-sigma", "2", "--threads", "1", "-q")
+        assert as_csv(result) == expected
+        assert_same_cells(result, expected)
+    sigma = pd.DataFrame({"mineral": ["*", "Gt"], "oxide": ["*", "CaO"], "abs": [0.02, 0.1],
+                          "rel": [1.0, 0.0]})
+    sigma.to_csv(tmp_path / "sigma.csv", index=False)
+    result = mantlept.calc(read_table(example_table), ["7,5"], mc=30, sigma=sigma)
+    assert as_csv(result) == cli("calc", example_table, "-p", "7,5", "--mc", "30", "--sigma",
+                                 tmp_path / "sigma.csv", "-q")
+
+
+def test_methods_as_the_command_lists_them(cli):
+    listed = list(csv.reader(io.StringIO(cli("methods", "--format", "csv"))))
+    frame = mantlept.methods()
+    assert len(frame) == 99
+    assert list(frame.columns) == listed[0]
+    for c, name in enumerate(listed[0]):
+        cells = [r[c] for r in listed[1:]]
+        column = frame[name].tolist()
+        if name == "number":
+            assert column == [int(x) for x in cells]
+        elif frame[name].dtype == np.float64:
+            assert [cell_text(name, v) for v in column] == cells, name
+        else:
+            assert column == cells, name
+    assert len(mantlept.methods("oxybarometer")) == 9
+    with pytest.raises(ValueError):
+        mantlept.methods("thermometers")
+
+
+def test_geotherm_fits_as_the_command(example_table, generated_table, cli, tmp_path):
+    import json
+
+    frame = read_table(example_table)
+    cases = [
+        (mantlept.calc(frame, ["7,5", "25,5"]), [], dict(pair=(7, 5))),
+        (mantlept.calc(frame, ["7,5"], mc=50, seed=3), ["--mc", "50", "--seed", "3"], {}),
+        (mantlept.calc(str(generated_table), ["25,5"]), [], dict(sigma_T=80, sigma_P=2)),
+    ]
+    for number, (result, mc_options, options) in enumerate(cases):
+        points = tmp_path / f"points{number}.csv"
+        source = generated_table if number == 2 else example_table
+        pairs = [a for p in sorted(set(zip(result.thermometer, result.barometer)))
+                 for a in ("-p", f"{p[0]},{p[1]}")]
+        points.write_text(cli("calc", source, *pairs, *mc_options, "-q"))
+        args = ["geotherm", points, "--format", "json", "--force", "-o", tmp_path / "table.csv",
+                "--svg", tmp_path / "cli.svg"]
+        if "pair" in options:
+            args += ["--pair", "7,5"]
+        if "sigma_T" in options:
+            args += ["--sigma-T", "80", "--sigma-P", "2"]
+        expected = json.loads(cli(*args))
+        summary, table = mantlept.geotherm(result, svg=tmp_path / "py.svg", **options)
+        assert summary == expected
+        pd.testing.assert_frame_equal(table, pd.read_csv(tmp_path / "table.csv"))
+        assert (tmp_path / "py.svg").read_bytes() == (tmp_path / "cli.svg").read_bytes()
+        from_path, _ = mantlept.geotherm(points, **options)
+        assert from_path == expected
+    only, table = mantlept.geotherm(None, q0=45)
+    assert only == json.loads(cli("geotherm", "--q0", "45", "--format", "json"))
+    assert len(table) > 100
+    # Flagged rows left out, as --drop-flagged does.
+    result, _, _ = cases[0]
+    dropped, _ = mantlept.geotherm(result, pair="7,5", drop_flagged=True)
+    points = tmp_path / "points0.csv"
+    assert dropped == json.loads(cli("geotherm", points, "--pair", "7,5", "--drop-flagged",
+                                     "--format", "json"))
+    with pytest.raises(ValueError, match="several thermometer-barometer pairs"):
+        mantlept.geotherm(cases[0][0])
+    with pytest.raises(ValueError, match="q0 lies outside"):
+        mantlept.geotherm(None, q0=500)

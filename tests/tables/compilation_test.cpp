@@ -1,0 +1,248 @@
+// Compilations: rows of several tables joined by sample and averaged per
+// mineral, as database files and lab spreadsheets give them.
+#include "tables/compilation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "table_files.hpp"
+#include "tables/column_names.hpp"
+#include "tables/open_table.hpp"
+
+namespace mantlept::tables {
+namespace {
+
+using namespace testing;
+
+constexpr double kFe2O3ToFeO = 0.8998, kNiPpmToNiO = 1.2725e-4;
+
+// Orthopyroxene spots as a database hands them out: units in the headers,
+// reference tags, metadata columns, the iron columns side by side, a
+// reference list under the data.
+const std::string kOpx =
+    "CITATION,SAMPLE NAME,LOCATION,MINERAL,SPOT,RIM/CORE (MINERAL GRAINS),SIO2(WT%),"
+    "AL2O3(WT%),FEOT(WT%),FEO(WT%),FE2O3(WT%),FE2O3T(WT%),MGO(WT%),CAO(WT%),NA2O(WT%),NI(PPM)\n"
+    "[19973] Smith,X-1 [19973],Kimberley,ORTHOPYROXENE [19973],1,CORE,57.00,0.80,5.00,,,,"
+    "34.00,0.90,0.20,800\n"
+    "[19973] Smith,X-2 [19973],Kimberley,ENSTATITE,1,core,56.00,1.00,,4.00,1.00,,33.00,1.00,"
+    "bdl,\n"
+    "[19973] Smith,X-1 [19973],Kimberley,ORTHOPYROXENE,2,RIM,58.00,,,,,6.00,35.00,1.10,-1,1000\n"
+    "References:,,,,,,,,,,,,,,,\n"
+    "[19973] Smith J (2020) Garnet peridotites. J Petrol,,,,,,,,,,,,,,,\n"
+    "X-9,x,,OLIVINE,,,not a number,,,,,,,,,\n";
+// Garnets in lower-case names, rows of one sample apart, a mineral not used.
+const std::string kGt =
+    "sample name,mineral,sio2,feot,mgo,cao,cr2o3\n"
+    "X-2,GARNET [19973],42.0,7.0,21.0,5.0,3.0\n"
+    "X-1,PYROPE,41.0,7.5,20.0,4.5,4.0\n"
+    "X-3,PHLOGOPITE,38,4,24,0,\n"
+    "X-1,Pyrope,43.0,,22.0,5.5,bdl\n";
+
+std::vector<Association> compile(const std::vector<std::string>& paths, Diagnostics& d,
+                                 RimCore choice = RimCore::All) {
+  Compilation compilation(d, choice);
+  for (const std::string& path : paths) {
+    AssociationTable table(openTable(path, ""), d);
+    TableRow row;
+    while (table.next(row)) compilation.add(row);
+  }
+  std::vector<Association> out;
+  Association a;
+  while (compilation.next(a)) out.push_back(a);
+  return out;
+}
+
+std::string printed(const Diagnostics& d) {
+  std::ostringstream s;
+  d.print(s, false);
+  return s.str();
+}
+
+TEST(Compilation, SpotsOfSeveralFilesJoinedAndAveraged) {
+  Diagnostics d;
+  std::vector<Association> all =
+      compile({writeFile("opx.csv", kOpx), writeFile("gt.csv", kGt)}, d);
+  // In order of first appearance; X-3 has only phlogopite; X-9 lies below
+  // the references.
+  ASSERT_EQ(all.size(), 2u);
+  const Association& x1 = all[0];
+  const Association& x2 = all[1];
+  EXPECT_EQ(x1.sample, "X-1");
+  EXPECT_EQ(x2.sample, "X-2");
+  EXPECT_EQ(x1.present, (std::array<bool, kSlotCount>{true, false, false, false, true, false,
+                                                      false}));
+  // Opx of X-1: two spots; a blank cell does not count, a negative one is 0;
+  // iron from FeOt in one spot, from Fe2O3t in the other.
+  struct Case {
+    const Association& a;
+    int slot, oxide;
+    double expected;
+  } cases[] = {
+      {x1, Opx, 0, (57.0 + 58.0) / 2},
+      {x1, Opx, 2, 0.80},
+      {x1, Opx, 4, (5.0 + 6.0 * kFe2O3ToFeO) / 2},
+      {x1, Opx, 6, 34.5},
+      {x1, Opx, 7, 1.0},
+      {x1, Opx, 8, 0.1},
+      {x1, Opx, 10, 900 * kNiPpmToNiO},
+      {x1, Opx, 11, 0},
+      {x1, Gar, 0, 42.0},
+      {x1, Gar, 3, 2.0},  // 4.0 and bdl
+      {x1, Gar, 4, 7.5},  // the blank FeOt does not count
+      {x1, Gar, 7, 5.0},
+      {x2, Opx, 4, 4.0},  // FeO and Fe2O3 as given
+      {x2, Opx, 11, 1.0},
+      {x2, Opx, 8, 0},
+      {x2, Gar, 3, 3.0},
+  };
+  for (const Case& c : cases)
+    EXPECT_NEAR(c.a.ox[static_cast<std::size_t>(c.slot)][c.oxide], c.expected, 2e-6 * 60)
+        << c.a.sample << " slot " << c.slot << " oxide " << c.oxide;
+
+  std::string notes = printed(d);
+  for (const char* note : {
+           "note: columns not used: \"CITATION\", \"LOCATION\", \"SPOT\"\n",
+           "note: negative cells read as not determined (0), by column: \"NA2O(WT%)\" (1)\n",
+           "note: rows of minerals the program does not know are skipped: \"PHLOGOPITE\" (1)\n",
+           "note: 2 sample-mineral groups were averaged from 4 analyses\n",
+           "note: 1 sample has no analysis of a mineral the program uses and gives no rows\n"})
+    EXPECT_NE(notes.find(note), std::string::npos) << note << " in\n" << notes;
+  EXPECT_EQ(d.warningCount(), 0) << notes;
+}
+
+TEST(Compilation, RimOrCoreSpotsChosen) {
+  std::string opx = writeFile("opx.csv", kOpx), gt = writeFile("gt.csv", kGt);
+  struct Case {
+    RimCore choice;
+    double x1SiO2, x1FeO;
+    bool x2Opx;
+    long leftOut;
+  } cases[] = {
+      {RimCore::Core, 57.0, 5.0, true, 1},
+      {RimCore::Rim, 58.0, 6.0 * kFe2O3ToFeO, false, 2},
+      {RimCore::All, 57.5, (5.0 + 6.0 * kFe2O3ToFeO) / 2, true, 0},
+  };
+  for (const Case& c : cases) {
+    Diagnostics d;
+    std::vector<Association> all = compile({opx, gt}, d, c.choice);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_NEAR(all[0].ox[Opx].SiO2, c.x1SiO2, 1e-4);
+    EXPECT_NEAR(all[0].ox[Opx].FeO, c.x1FeO, 1e-5);
+    EXPECT_EQ(all[1].present[Opx], c.x2Opx);
+    EXPECT_TRUE(all[1].present[Gar]);  // the garnet file has no rim/core column
+    EXPECT_EQ(d.count("rimcore"), c.leftOut > 0 ? 1 : 0);
+    if (c.leftOut > 0) {
+      EXPECT_NE(printed(d).find(std::to_string(c.leftOut) + " analyses left out"),
+                std::string::npos);
+    }
+  }
+}
+
+TEST(Compilation, IronTakesTotalFeOThenFeOAndFe2O3ThenTotalFe2O3) {
+  Diagnostics d;
+  std::vector<Association> all = compile(
+      {writeFile("iron.csv",
+                 "Sample,Mineral,FeOt,FeO,Fe2O3,Fe2O3t,MgO\n"
+                 "A,Sp,8.0,7.0,1.0,9.0,20\n"
+                 "B,Sp,,7.0,1.0,9.0,20\n"
+                 "C,Sp,,,,9.0,20\n"
+                 "D,Sp,bdl,,2.0,9.0,20\n")},
+      d);
+  ASSERT_EQ(all.size(), 4u);
+  const double expected[4][2] = {{8.0, 0}, {7.0, 1.0}, {9.0 * kFe2O3ToFeO, 0}, {0, 2.0}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_NEAR(all[i].ox[Sp].FeO, expected[i][0], 1e-6) << all[i].sample;
+    EXPECT_NEAR(all[i].ox[Sp].Fe2O3, expected[i][1], 1e-6) << all[i].sample;
+  }
+}
+
+TEST(Compilation, NickelInPpmWhereARowHasIt) {
+  Diagnostics d;
+  std::vector<Association> all = compile(
+      {writeFile("nickel.csv", "Sample,Mineral,NiO,Ni_ppm,MgO\nA,Ol,0.40,,49\nB,Ol,0.40,3000,49\n")},
+      d);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_NEAR(all[0].ox[Ol].NiO, 0.40, 1e-7);
+  EXPECT_NEAR(all[1].ox[Ol].NiO, 3000 * kNiPpmToNiO, 1e-7);
+}
+
+TEST(Compilation, Latin1FileReadAsUtf8) {
+  Diagnostics d;
+  std::string path = writeFile("latin1.csv",
+                               "Sample,Mineral,SiO2,MgO\n"
+                               "S\xe4r-1,Olivine,40.5,49.1\n"
+                               "Jagersfontein \xb0""2,Olivine,40.6,49.0\n");
+  std::vector<Association> all = compile({path}, d);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].sample, "S\xc3\xa4r-1");
+  EXPECT_EQ(all[1].sample, "Jagersfontein \xc2\xb0""2");
+  EXPECT_NE(printed(d).find("note: " + path + " is not UTF-8 text; it is read as Latin-1\n"),
+            std::string::npos);
+  Diagnostics utf8;
+  EXPECT_EQ(compile({writeFile("utf8.csv", "Sample,Mineral,SiO2\nS\xc3\xa4r,Ol,40\n")}, utf8)[0]
+                .sample,
+            "S\xc3\xa4r");
+  EXPECT_EQ(utf8.count("latin1:" + tempPath("utf8.csv")), 0);
+}
+
+TEST(Compilation, TextHelpers) {
+  EXPECT_EQ(withoutReferenceTag(" CIM15-001 [19973] "), "CIM15-001");
+  EXPECT_EQ(withoutReferenceTag("GARNET [19973]"), "GARNET");
+  EXPECT_EQ(withoutReferenceTag("Grain [a]"), "Grain [a]");
+  EXPECT_EQ(withoutReferenceTag("[12]"), "");
+  struct Case {
+    const char* text;
+    bool utf8;
+  } cases[] = {{"plain", true},      {"\xc3\xa4", true},   {"\xe4", false},
+               {"\xc3", false},      {"\xc0\x80", false},  {"\xe2\x80\x94", true},
+               {"\xe2\x80", false},  {"\xf0\x9f\x98\x80", true}};
+  for (const Case& c : cases) EXPECT_EQ(isUtf8(c.text), c.utf8) << c.text;
+  EXPECT_EQ(latin1ToUtf8("a\xe9z"), "a\xc3\xa9z");
+}
+
+TEST(ColumnNames, CompilationHeadersAndMineralWords) {
+  using K = ColumnMeaning::Kind;
+  struct Case {
+    const char* header;
+    K kind;
+    int oxide;
+    int iron;
+  } cases[] = {
+      {"SAMPLE NAME", K::Sample, -1, 0},
+      {"MINERAL", K::Mineral, -1, 0},
+      {"RIM/CORE (MINERAL GRAINS)", K::Position, -1, 0},
+      {"rim_core", K::Position, -1, 0},
+      {"Position", K::Position, -1, 0},
+      {"SIO2(WT%)", K::Oxide, 0, 0},
+      {"FEOT(WT%)", K::Oxide, 4, ColumnMeaning::FeOTotal},
+      {"FEO(WT%)", K::Oxide, 4, ColumnMeaning::FeOPlain},
+      {"FE2O3(WT%)", K::Oxide, 11, ColumnMeaning::Fe2O3Plain},
+      {"FE2O3T(WT%)", K::Oxide, 4, ColumnMeaning::Fe2O3Total},
+      {"NI(PPM)", K::Oxide, 10, 0},
+      {"CR(PPM)", K::Ignored, -1, 0},
+      {"P2O5(WT%)", K::Ignored, -1, 0},
+      {"LATITUDE (MIN.)", K::Ignored, -1, 0},
+      {"CITATION", K::Ignored, -1, 0},
+      {"nio", K::Oxide, 10, 0},
+  };
+  for (const Case& c : cases) {
+    ColumnMeaning m = columnMeaning(c.header);
+    EXPECT_EQ(m.kind, c.kind) << c.header;
+    EXPECT_EQ(m.oxide, c.oxide) << c.header;
+    EXPECT_EQ(m.iron, c.iron) << c.header;
+  }
+  EXPECT_TRUE(columnMeaning("NI(PPM)").nickelPpm);
+  struct Word {
+    const char* word;
+    int slot;
+  } words[] = {{"BRONZITE", Opx},        {"Hypersthene", Opx},      {"CR-DIOPSIDE", Cpx},
+               {"chrome diopside", Cpx}, {"OMPHACITE", Cpx},        {"Forsterite", Ol},
+               {"CHROMIAN SPINEL", Sp},  {"MAGNESIOCHROMITE", Sp},  {"Hercynite", Sp},
+               {"PYROPE", Gar},          {"PICROILMENITE", Ilm},    {"Mg-ilmenite", Ilm},
+               {"PHLOGOPITE", -1},       {"AMPHIBOLE", -1}};
+  for (const Word& w : words) EXPECT_EQ(slotOfMineralName(w.word), w.slot) << w.word;
+}
+
+}  // namespace
+}  // namespace mantlept::tables
