@@ -7,29 +7,12 @@
 #include "cli/progress.hpp"
 #include "core/output_file.hpp"
 #include "core/stop_request.hpp"
-#include "geotherm/run.hpp"
 #include "grains/population.hpp"
 #include "run/analysis_input.hpp"
+#include "run/grains_run.hpp"
 
 namespace mantlept::cli {
 namespace {
-
-// The geotherm of --q0, or of the fit of --fit; none without either.
-std::optional<geotherm::Geotherm> chosenGeotherm(const GrainsOptions& o, std::ostream& err) {
-  geotherm::GeothermRequest r;
-  r.q0 = o.q0;
-  r.points.path = o.fit;
-  r.points.pair = o.pair;
-  r.points.quiet = o.quiet;
-  if (!o.q0 && o.fit.empty()) return std::nullopt;
-  geotherm::checkRequest(r);
-  if (o.q0) return geotherm::computeGeotherm(*o.q0);
-  geotherm::PointsRead read = geotherm::readPoints(r.points, err);
-  geotherm::Summary s = geotherm::geothermSummary(std::nullopt, read, o.fit);
-  if (s.fit.at_edge && !o.quiet)
-    err << "mantlept: warning: the best heat flow lies on the edge of 25-120 mW/m²\n";
-  return s.best;
-}
 
 void writeWhole(OutputFile& file, const std::string& text, const char* what) {
   file.write(text);
@@ -56,7 +39,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     settings.thermometer =
         grains::niThermometerNamed(o.thermometer).value_or(grains::NiThermometer::Canil1999);
     settings.niOlivine_ppm = o.niOlivine_ppm;
-    const std::optional<geotherm::Geotherm> g = chosenGeotherm(o, err);
+    const std::optional<geotherm::Geotherm> g = grainsGeotherm(o.q0, o.fit, o.pair, o.quiet, err);
     std::optional<grains::GeothermProjection> projection;
     if (g) projection.emplace(*g);
 
@@ -69,30 +52,25 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
       commitOutput(grainFile, "grain file");
     }
 
-    grains::Population population(o.bin_km);
+    GrainsRun run{grains::Population(o.bin_km)};
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);
-    Association a;
     std::string rows;
-    long withoutGarnet = 0, withoutNi = 0;
-    while (input->next(a)) {
-      if (stopRequested != 0) break;
+    auto write = [&](const grains::Grain& grain) {
+      if (!grainFile.isOpen()) return;
+      grains::appendGrainRow(rows, grain);
+      if (rows.size() > 1 << 16) {
+        grainFile.write(rows);
+        commitOutput(grainFile, "grain file");
+        rows.clear();
+      }
+    };
+    // Asked before each sample: the progress line counts it, a signal stops.
+    auto stopped = [&progress] {
       progress.advance(1);
-      if (!a.present[Gar]) {
-        ++withoutGarnet;
-        continue;
-      }
-      grains::Grain grain = grains::evaluateGrain(a, settings, projection ? &*projection : nullptr);
-      if (!grain.ni_ppm) ++withoutNi;
-      population.add(grain);
-      if (grainFile.isOpen()) {
-        grains::appendGrainRow(rows, grain);
-        if (rows.size() > 1 << 16) {
-          grainFile.write(rows);
-          commitOutput(grainFile, "grain file");
-          rows.clear();
-        }
-      }
-    }
+      return stopRequested != 0;
+    };
+    evaluateGrains(*input, settings, projection ? &*projection : nullptr, run, write, stopped);
+    const grains::Population& population = run.population;
     progress.finish();
     if (stopRequested != 0)
       return fail("mantlept: stopped; no output file is left",
@@ -114,20 +92,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
       writeWhole(svgFile, text.str(), "diagram file");
     }
     input->report(err, o.quiet);
-    if (!o.quiet) {
-      auto count = [](long n, const char* one, const char* many) {
-        return std::to_string(n) + (n == 1 ? one : many);
-      };
-      if (withoutGarnet > 0)
-        err << "mantlept: note: " << count(withoutGarnet, " sample", " samples")
-            << " without a garnet analysis skipped\n";
-      if (population.withoutClass() > 0)
-        err << "mantlept: note: " << count(population.withoutClass(), " garnet", " garnets")
-            << " without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 left without a class\n";
-      if (withoutNi > 0)
-        err << "mantlept: note: " << count(withoutNi, " garnet", " garnets")
-            << " without Ni left without a temperature\n";
-    }
+    if (!o.quiet) err << grainsNotes(run);
     grains::writeSummary(
         out, population, g ? &*g : nullptr,
         o.format == "json" ? grains::SummaryFormat::Json : grains::SummaryFormat::Text);
