@@ -136,13 +136,8 @@ std::string pathOf(py::handle object) {
   return py::module_::import("os").attr("fspath")(object).cast<std::string>();
 }
 
-// What calc reads: a data frame, a path, or a list of paths.
-struct OpenedData {
-  HeldFrame frame;  // keeps a data frame's arrays alive
-  std::unique_ptr<AnalysisInput> input;
-};
 
-OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options) {
+OpenedData openDataIn(py::handle data, const std::string& sheet, const AnalysisOptions& options) {
   OpenedData d;
   if (isDataFrame(data)) {
     d.frame = holdFrame(data, tables::ColumnarRows::NumberText::Marker);
@@ -209,13 +204,7 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
     throw usageError("mantlept: sigma and rel_sigma go with mc=N");
   const std::string sheetName = sheet.is_none() ? std::string() : sheet.cast<std::string>();
   AnalysisOptions options;
-  if (rimCore == "core") {
-    options.rimCore = tables::RimCore::Core;
-  } else if (rimCore == "rim") {
-    options.rimCore = tables::RimCore::Rim;
-  } else if (rimCore != "all") {
-    throw usageError("mantlept: rim_core is \"core\", \"rim\" or \"all\", not \"" + rimCore + "\"");
-  }
+  options.rimCore = rimCoreOf(rimCore);
 
   std::unique_ptr<AnalysisInput> input;
   OpenedData opened;
@@ -223,7 +212,7 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
     request.draws = mc;
     request.seed = seed;
     if (mc > 0) request.sigma = sigmaOf(sigma, relSigma);
-    opened = openData(data, sheetName, options);
+    opened = openDataIn(data, sheetName, options);
   } catch (const std::runtime_error& e) {
     if (dynamic_cast<const py::value_error*>(&e) != nullptr) throw;
     throw usageError(e.what());
@@ -278,6 +267,18 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
 }
 
 }  // namespace
+
+OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options) {
+  return openDataIn(data, sheet, options);
+}
+
+tables::RimCore rimCoreOf(const std::string& text) {
+  if (text == "core") return tables::RimCore::Core;
+  if (text == "rim") return tables::RimCore::Rim;
+  if (text != "all")
+    throw usageError("mantlept: rim_core is \"core\", \"rim\" or \"all\", not \"" + text + "\"");
+  return tables::RimCore::All;
+}
 
 void addCalc(py::module_& m) {
   m.def("calc", &calc, py::arg("data"), py::arg("pairs"), py::arg("oxy") = 0,

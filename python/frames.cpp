@@ -88,15 +88,17 @@ HeldFrame holdFrame(py::handle frame, tables::ColumnarRows::NumberText shown) {
   return held;
 }
 
-TidyColumns::TidyColumns(std::string_view header) {
+TidyColumns::TidyColumns(std::string_view header, bool tidy) {
   std::size_t start = 0;
   for (;;) {
     std::size_t comma = header.find(',', start);
     std::string name(header.substr(start, comma - start));
     Kind kind = Kind::Unknown;
     if (name == "sample" || name == "thermometer_label" || name == "barometer_label" ||
-        name == "status" || name == "flags")
+        name == "status" || name == "flags" || name == "class" || name == "in_diamond_window")
       kind = Kind::Text;
+    else if (!tidy)
+      kind = Kind::Unknown;
     else if (name == "converged")
       kind = Kind::Bool;
     else if (name == "thermometer" || name == "barometer" || name == "oxybarometer" ||

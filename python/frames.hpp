@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "run/analysis_input.hpp"
 #include "tables/columnar_rows.hpp"
 
 namespace mantlept::python {
@@ -31,13 +32,28 @@ bool isDataFrame(py::handle object);
 // every numeric column is numbers.
 HeldFrame holdFrame(py::handle frame, tables::ColumnarRows::NumberText shown);
 
+// What calc and grains read: a data frame, a path, or a list of paths (joined
+// by sample as the commands join several files). Throws ValueError or the
+// readers' errors.
+struct OpenedData {
+  HeldFrame frame;  // keeps a data frame's arrays alive
+  std::unique_ptr<AnalysisInput> input;
+};
+OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options);
+
+// "core", "rim" or "all" (ValueError otherwise).
+tables::RimCore rimCoreOf(const std::string& text);
+
 // The columns of tidy CSV rows: text as str, `converged` as bool, method
 // numbers and passes as int64, every other number as float64 (NaN for an
 // empty cell); a column of unknown name is float64 when every cell is a
 // number or empty, str otherwise. Needs no interpreter until frame().
 class TidyColumns {
  public:
-  explicit TidyColumns(std::string_view header);
+  // `tidy`: calc's columns, typed by name; otherwise (the rows of grains) the
+  // named text columns are text and every other column float64 when its cells
+  // are numbers, read in double precision.
+  explicit TidyColumns(std::string_view header, bool tidy = true);
   // Complete lines of CSV text.
   void addRows(std::string_view text);
   std::size_t rowCount() const { return rows_; }

@@ -11,6 +11,7 @@ import pandas as pd
 import pytest
 
 import mantlept
+from conftest import ROOT
 
 TEXT = {"sample", "thermometer_label", "barometer_label", "status", "flags"}
 WHOLE = {"thermometer", "barometer", "oxybarometer", "passes"}
@@ -224,3 +225,39 @@ def test_geotherm_fits_as_the_command(example_table, generated_table, cli, tmp_p
         mantlept.geotherm(cases[0][0])
     with pytest.raises(ValueError, match="q0 lies outside"):
         mantlept.geotherm(None, q0=500)
+
+
+def test_grains_as_the_command(cli, tmp_path):
+    import json
+
+    garnets = ROOT / "examples" / "garnets.csv"
+    points = tmp_path / "points.csv"
+    points.write_text(cli("calc", ROOT / "examples" / "xenoliths.csv", "-p", "7,5", "-q"))
+    for options, args in [
+        (dict(q0=40), ["--q0", "40"]),
+        (dict(fit=points, pair="7,5", thermometer="sudholz2021"),
+         ["--fit", points, "--pair", "7,5", "--thermometer", "sudholz2021"]),
+        ({}, []),
+    ]:
+        out = tmp_path / "grains.csv"
+        expected = json.loads(cli("grains", garnets, *args, "--format", "json", "-o", out,
+                                  "--force", "-q"))
+        frame, summary = mantlept.grains(str(garnets), **options)
+        assert summary == expected
+        # Every grain in its own row, in order, with the command's cells.
+        cells = list(csv.reader(io.StringIO(out.read_text())))
+        assert list(frame.columns) == cells[0]
+        assert len(frame) == len(cells) - 1
+        for name in ("sample", "class", "in_diamond_window"):
+            assert frame[name].tolist() == [row[cells[0].index(name)] for row in cells[1:]], name
+        for name in ("T_C", "depth_km", "Ni_ppm"):
+            column = cells[0].index(name)
+            expected_values = [float(r[column]) if r[column] else None for r in cells[1:]]
+            got = [None if pd.isna(v) else v for v in frame[name]]
+            assert got == expected_values, name
+    with pytest.raises(ValueError, match="q0 and fit exclude each other"):
+        mantlept.grains(str(garnets), q0=40, fit=points)
+    with pytest.raises(ValueError, match="no garnet analysis"):
+        mantlept.grains(read_table(ROOT / "examples" / "xenoliths.csv").drop(
+            columns=[c for c in read_table(ROOT / "examples" / "xenoliths.csv").columns
+                     if c.endswith("_Gt")]))
