@@ -1,7 +1,8 @@
 #include "tables/columnar_rows.hpp"
 
-#include <charconv>
 #include <cmath>
+
+#include "core/number_text.hpp"
 
 #include "tables/text_cells.hpp"
 
@@ -15,9 +16,9 @@ namespace {
 std::string shortestText(double value) {
   const auto single = static_cast<float>(value);
   if (static_cast<double>(single) == value) {
-    char buffer[32];
-    auto r = std::to_chars(buffer, buffer + sizeof buffer, single);
-    return std::string(buffer, r.ptr);
+    std::string text;
+    appendShortestFixed(text, single);
+    return text;
   }
   return numberText(value);
 }

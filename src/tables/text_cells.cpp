@@ -1,12 +1,12 @@
 #include "tables/text_cells.hpp"
 
 #include <array>
-#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/number_text.hpp"
 #include "core/printable.hpp"
 
 namespace mantlept::tables {
@@ -122,9 +122,9 @@ CellValue readCell(std::string_view text, bool decimalComma) {
 }
 
 std::string numberText(double value) {
-  char buffer[32];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, r.ptr);
+  std::string text;
+  appendShortest(text, value);
+  return text;
 }
 
 }  // namespace mantlept::tables

@@ -133,7 +133,7 @@ TEST(ColumnarRows, CellsAndErrorsOfHeldNumbers) {
         {"Sample", "SiO2_Opx", "Al2O3_Opx"},
         {"A", "57.5", "0.82"},
         {"B", "55", "-0.01"},
-        {"C", "1e+07", ""}};
+        {"C", "10000000", ""}};
     EXPECT_EQ(seen, expected);
     double v = 0;
     EXPECT_FALSE(rows->number(0, v));  // text
@@ -174,7 +174,7 @@ TEST(ColumnarRows, CellsAndErrorsOfHeldNumbers) {
     FAIL() << "1e7 wt% read";
   } catch (const InputError& e) {
     EXPECT_STREQ(e.what(),
-                 "mantlept: DataFrame, row 4, column B (\"SiO2_Opx\"): \"1e+07\" is above 100 wt% "
+                 "mantlept: DataFrame, row 4, column B (\"SiO2_Opx\"): \"10000000\" is above 100 wt% "
                  "(SiO2)");
   }
 }
