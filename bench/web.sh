@@ -1,43 +1,51 @@
 #!/usr/bin/env bash
-# The page's engine against the native program: calc with one pair on 10,000
-# generated samples, CPU time of the WebAssembly module in node (the engine
-# the page runs in its worker, the same module file) and of the native
-# program, and the size of the .wasm. Needs `make web` and the native build.
+# The page against the native program: calc with one pair on 10,000 generated
+# samples, CPU seconds of the native program and of the page in headless
+# Chromium (every Chromium process, from the call to the answer, the file
+# already in the page), medians of five runs, and the size of the .wasm.
+# Needs `make web` and the native build.
 #   bash bench/web.sh [BUILD]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
 export NODE_PATH=/usr/share/nodejs
 cmake --build "$build" -j2 --target mantlept mantlept_generate >/dev/null
+[ -d "$root/tests/web/node_modules/playwright-core" ] ||
+  (cd "$root/tests/web" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server=""
+cleanup() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 "$build/bench/mantlept_generate" 1 10000 --csv >"$work/samples.csv"
 
 cpu() {  # user + system seconds of a command
   /usr/bin/env bash -c 'TIMEFORMAT="%U %S"; time "$@" >/dev/null 2>&1' _ "$@" 2>&1 | tail -1 |
     awk '{ printf "%.3f", $1 + $2 }'
 }
-cat >"$work/run.js" <<'JS'
-// calc in the WebAssembly module, as the page's worker runs it.
-const path = require('path');
-const createMantlept = require(path.resolve(process.argv[2], 'mantlept.js'));
-const fs = require('fs');
-createMantlept({ print() {}, printErr() {} }).then((M) => {
-  M.FS.writeFile('/samples.csv', fs.readFileSync(process.argv[3]));
-  const args = new M.StringList();
-  for (const a of ['calc', '/samples.csv', '-p', '7,5']) args.push_back(a);
-  const r = M.runCommand(args);
-  if (r.exitCode !== 0) throw new Error(r.err);
-  fs.writeFileSync(process.argv[4], r.out);
-});
-JS
-native=$(cpu "$build/mantlept" calc "$work/samples.csv" -p 7,5 -o "$work/native.csv")
-wasm=$(cpu node --no-experimental-fetch "$work/run.js" "$build/web" "$work/samples.csv" "$work/wasm.csv")
-cmp "$work/native.csv" "$work/wasm.csv"
-empty=$(cpu node --no-experimental-fetch -e "require('$build/web/mantlept.js')().then(() => {})")
-echo "calc, 10,000 samples, pair 7,5 (CPU seconds, user + system):"
-echo "  native            $native"
-echo "  WebAssembly/node  $wasm (of which loading the module: $empty)"
-awk -v w="$wasm" -v n="$native" 'BEGIN { printf "  ratio             %.2f\n", w / n }'
-echo "  same tidy CSV:    yes"
+native=$(for i in 1 2 3 4 5; do
+  cpu "$build/mantlept" calc "$work/samples.csv" -p 7,5 -o "$work/native$i.csv"
+  echo
+done | sort -n | sed -n 3p)
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$build/web" >/dev/null 2>&1 &
+server=$!
+for _ in $(seq 50); do
+  python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/index.html')" 2>/dev/null && break
+  sleep 0.2
+done
+read -r _ page _ cold _ warm _ without < <(node "$root/bench/web_page.mjs" \
+  "http://127.0.0.1:$port/index.html" "$work/samples.csv" "$work/page.csv" 5 | tail -1)
+cmp "$work/native1.csv" "$work/page.csv"
+echo "calc, 10,000 samples, pair 7,5 (CPU seconds, user + system, medians of 5):"
+echo "  native                         $native"
+echo "  page (engine warmed up)        $page"
+echo "  page, warm-up left out (cold)  $cold"
+echo "  page load to warmed up         $warm (${without%)} without the warm-up)"
+awk -v p="$page" -v c="$cold" -v n="$native" \
+  'BEGIN { printf "  ratio                          %.2f (cold %.2f)\n", p / n, c / n }'
+echo "  same tidy CSV:                 yes"
 echo "mantlept.wasm: $(stat -c %s "$build/web/mantlept.wasm") bytes"

@@ -37,6 +37,7 @@ py::tuple grainsOf(py::object data, std::optional<double> q0, py::object fit, py
   const std::string pairText = pair.is_none() ? std::string() : py::str(pair).cast<std::string>();
   AnalysisOptions options;
   options.rimCore = rimCoreOf(rimCore);
+  options.rowsAlone = true;  // each row of a wide table a grain, as the command reads them
   const std::string sheetName = sheet.is_none() ? std::string() : sheet.cast<std::string>();
 
   std::ostringstream notes;

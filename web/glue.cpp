@@ -2,13 +2,17 @@
 // the arguments a person would type, on files the page has put into the
 // module's in-memory file system, with standard output and standard error
 // caught as text. The page never sees another code path than the command's.
+// Progress goes to the worker's `mantleptProgress(done, total)` as it comes.
 #include <emscripten/bind.h>
+#include <emscripten/em_asm.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.hpp"
+#include "cli/progress.hpp"
 
 namespace {
 
@@ -24,6 +28,10 @@ CommandReply runCommand(const std::vector<std::string>& args) {
   for (const std::string& a : args) argv.push_back(a.c_str());
   std::ostringstream out, err;
   CommandReply reply;
+  mantlept::setProgressObserver([](std::uint64_t done, std::uint64_t total) {
+    EM_ASM({ if (typeof mantleptProgress === 'function') mantleptProgress($0, $1); },
+           static_cast<double>(done), static_cast<double>(total));
+  });
   reply.exitCode = mantlept::runCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
   reply.out = out.str();
   reply.err = err.str();

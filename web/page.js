@@ -13,19 +13,22 @@
   function startWorker() {
     worker = new Worker('worker.js');
     worker.onmessage = (event) => {
-      const { id, reply } = event.data;
+      const { id, reply, progress } = event.data;
       const p = pending.get(id);
-      if (p) {
-        pending.delete(id);
-        p(reply);
+      if (!p) return;
+      if (progress) {
+        if (p.onProgress) p.onProgress(progress);
+        return;
       }
+      pending.delete(id);
+      p.resolve(reply);
     };
   }
 
-  function ask(kind, payload) {
+  function ask(kind, payload, onProgress) {
     return new Promise((resolve) => {
       const id = nextId++;
-      pending.set(id, resolve);
+      pending.set(id, { resolve, onProgress });
       worker.postMessage(Object.assign({ id, kind }, payload));
     });
   }
@@ -65,14 +68,18 @@
     // a fresh engine.
     cancel() {
       worker.terminate();
-      for (const resolve of pending.values()) resolve(stopped());
+      for (const p of pending.values()) p.resolve(stopped());
       pending.clear();
       startWorker();
+      api.warmed = ask('warm', {});
     },
-    // files: [{name, bytes}] (bytes: Uint8Array, ArrayBuffer or text).
+    // files: [{name, bytes}] (bytes: Uint8Array, ArrayBuffer or text); several
+    // tables are joined by sample name. options.onProgress, if given, is called
+    // with {done, total} (samples; total 0 while not known) during the run.
     calc(files, options) {
       const list = (files || []).map((f) => ({ name: f.name, bytes: bytesOf(f.bytes) }));
-      return ask('calc', { files: list, options: options || {} });
+      const { onProgress, ...rest } = options || {};
+      return ask('calc', { files: list, options: rest }, onProgress);
     },
     // The geotherm fit of `calc` output (or any T-P table): {summary, svg, table, notes, exitCode}.
     geotherm(csvText, options) {
@@ -96,6 +103,8 @@
     });
     return api;
   });
+  // Resolves once the engine has warmed up (calls made before simply wait).
+  api.warmed = ask('warm', {});
   window.mantlept = api;
 
   // --- The controls -----------------------------------------------------
@@ -173,6 +182,7 @@
       seed: num('seed') == null ? 1 : num('seed'),
       relSigma: num('rel-sigma'),
       sheet: $('sheet').value.trim() || null,
+      rimCore: $('rim-core').value || null,
     };
   }
 
@@ -230,7 +240,24 @@
     return Promise.all(files.map(async (f) => ({ name: f.name, bytes: new Uint8Array(await f.arrayBuffer()) })));
   }
 
-  let started = 0, ticker = null;
+  let started = 0, ticker = null, counted = '';
+  function showElapsed() {
+    $('elapsed').textContent = counted + ((performance.now() - started) / 1000).toFixed(0) + ' s';
+  }
+  // Samples done of all of them (the bar moves to and fro while the total is
+  // not known yet).
+  function showProgress({ done, total }) {
+    const bar = $('progress').querySelector('progress');
+    if (total > 0) {
+      bar.max = total;
+      bar.value = Math.min(done, total);
+      counted = done.toLocaleString('en') + ' of ' + total.toLocaleString('en') + ' samples, ';
+    } else {
+      bar.removeAttribute('value');
+      counted = done.toLocaleString('en') + ' samples, ';
+    }
+    showElapsed();
+  }
   function busy(on) {
     $('run').disabled = on;
     $('cancel').hidden = !on;
@@ -238,9 +265,9 @@
     clearInterval(ticker);
     if (on) {
       started = performance.now();
-      ticker = setInterval(() => {
-        $('elapsed').textContent = ((performance.now() - started) / 1000).toFixed(0) + ' s';
-      }, 500);
+      counted = '';
+      $('progress').querySelector('progress').removeAttribute('value');
+      ticker = setInterval(showElapsed, 500);
       $('elapsed').textContent = '';
     }
   }
@@ -251,7 +278,7 @@
     if (chosenPairs().length === 0) return showNotes('Add at least one thermometer-barometer pair.', true);
     busy(true);
     showNotes('Running…', false);
-    const r = await api.calc(files, options());
+    const r = await api.calc(files, Object.assign(options(), { onProgress: showProgress }));
     busy(false);
     showNotes(r.notes, r.exitCode !== 0);
     if (r.exitCode !== 0) return;

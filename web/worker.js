@@ -10,6 +10,13 @@ const engine = createMantlept({ print() {}, printErr() {} }).then((M) => {
   return M;
 });
 
+// Progress of the request running, from the engine as it comes (at most ten
+// times a second): samples done and in all (0 while not known).
+let runningId = 0;
+self.mantleptProgress = (done, total) => {
+  if (runningId) postMessage({ id: runningId, progress: { done, total } });
+};
+
 // `mantlept ARGS...` as the command line runs it: {out, err, exitCode}.
 function command(M, args) {
   const list = new M.StringList();
@@ -35,14 +42,15 @@ function clearWork(M) {
 }
 
 // The command-line arguments of `mantlept calc` for the page's options.
-function calcArgs(file, o) {
-  const args = ['calc', file];
+function calcArgs(files, o) {
+  const args = ['calc', ...files];
   for (const pair of o.pairs || []) args.push('-p', pair);
   if (o.oxy) args.push('-x', o.oxy);
   if (o.ferric) args.push('--ferric');
   if (o.iterations != null) args.push('-n', o.iterations);
   if (o.start) args.push('--start', o.start);
   if (o.sheet) args.push('--sheet', o.sheet);
+  if (o.rimCore) args.push('--rim-core', o.rimCore);
   if (o.mc) {
     args.push('--mc', o.mc, '--seed', o.seed == null ? 1 : o.seed, '--threads', 1);
     if (o.relSigma != null && o.relSigma !== '') args.push('--rel-sigma', o.relSigma);
@@ -55,14 +63,54 @@ function calc(M, files, options) {
   if (!files || files.length === 0) {
     return { csv: '', notes: 'mantlept: choose an analysis file first\n', exitCode: 2 };
   }
-  if (files.length > 1) {
-    return { csv: '', notes: 'mantlept: one analysis file at a time\n', exitCode: 2 };
+  // Several tables are one compilation, joined by sample name as the command
+  // line joins the files named on it.
+  const names = files.map((f) => baseName(f.name));
+  const twice = names.find((n, i) => names.indexOf(n) !== i);
+  if (twice !== undefined) {
+    return { csv: '', notes: 'mantlept: two files are named "' + twice + '"; rename one\n', exitCode: 2 };
   }
-  const name = baseName(files[0].name);
-  M.FS.writeFile(name, files[0].bytes);
+  files.forEach((f, i) => M.FS.writeFile(names[i], f.bytes));
   try {
-    const r = command(M, calcArgs(name, options || {}));
+    const r = command(M, calcArgs(names, options || {}));
     return { csv: r.out, notes: r.err, exitCode: r.exitCode };
+  } finally {
+    clearWork(M);
+  }
+}
+
+// The engine's warm-up, once after loading, while the person chooses a file:
+// calc on 1,000 made-up garnet lherzolites. The browser compiles a function
+// with its optimizing compiler only after it has run for a while, so without
+// this the first run of a large file would pay for that compiling too. The
+// rows are made here; nothing is fetched, and nothing of this run is kept.
+function warmUpTable(rows) {
+  const oxides = ['SiO2', 'TiO2', 'Al2O3', 'Cr2O3', 'FeO', 'MnO', 'MgO', 'CaO', 'Na2O', 'NiO'];
+  const minerals = {
+    Opx: [57.5, 0.1, 0.82, 0.36, 4.92, 0.12, 34.61, 0.95, 0.21, 0.12],
+    Cpx: [54.85, 0.26, 2.21, 1.52, 2.81, 0.09, 17.42, 18.63, 1.93, 0.05],
+    Ol: [40.93, 0.01, 0.02, 0.03, 8.31, 0.11, 50.24, 0.06, 0.01, 0.38],
+    Gt: [42.05, 0.31, 20.52, 4.33, 6.92, 0.33, 20.91, 5.02, 0.05, 0.01],
+  };
+  const head = ['Sample'];
+  for (const m of Object.keys(minerals)) for (const o of oxides) head.push(o + '_' + m);
+  const lines = [head.join(',')];
+  for (let i = 0; i < rows; ++i) {
+    const cells = ['w' + i];
+    let k = 0;
+    for (const m of Object.keys(minerals)) {
+      for (const v of minerals[m]) cells.push((v * (1 + 0.03 * Math.sin(i * 0.7 + ++k))).toFixed(2));
+    }
+    lines.push(cells.join(','));
+  }
+  return lines.join('\n') + '\n';
+}
+
+function warmUp(M) {
+  clearWork(M);
+  M.FS.writeFile('warm-up.csv', warmUpTable(1000));
+  try {
+    command(M, ['calc', 'warm-up.csv', '-p', '7,5']);
   } finally {
     clearWork(M);
   }
@@ -104,7 +152,11 @@ onmessage = async (event) => {
     if (kind === 'methods') {
       const r = command(M, ['methods', '--format', 'csv']);
       reply = { csv: r.out, notes: r.err, exitCode: r.exitCode };
+    } else if (kind === 'warm') {
+      warmUp(M);
+      reply = { exitCode: 0 };
     } else if (kind === 'calc') {
+      runningId = id;
       reply = calc(M, event.data.files, event.data.options);
     } else if (kind === 'geotherm') {
       reply = geotherm(M, event.data.csvText, event.data.options);
@@ -114,5 +166,6 @@ onmessage = async (event) => {
   } catch (e) {
     reply = { csv: '', notes: 'mantlept: ' + (e && e.message ? e.message : String(e)) + '\n', exitCode: 1 };
   }
+  runningId = 0;
   postMessage({ id, reply });
 };

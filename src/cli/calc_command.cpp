@@ -151,6 +151,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
         return false;
       }
       if (!input->next(p.association)) return false;
+      if (count == 0) progress.setTotal(input->total());
       p.index = count++;
       p.legacyRow.clear();
       if (legacyFile.isOpen()) {

@@ -43,7 +43,9 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     std::optional<grains::GeothermProjection> projection;
     if (g) projection.emplace(*g);
 
-    input = openAnalyses(o.grains, o.sheet);
+    AnalysisOptions eachRow;
+    eachRow.rowsAlone = true;  // each row a grain
+    input = openAnalyses(std::vector<std::string>{o.grains}, o.sheet, eachRow);
     if (!o.output.empty()) createOutput(grainFile, o.output, o.force, "grain file");
     if (!o.sections.empty()) createOutput(sectionFile, o.sections, o.force, "sections file");
     if (!o.svg.empty()) createOutput(svgFile, o.svg, o.force, "diagram file");
@@ -64,9 +66,13 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
         rows.clear();
       }
     };
-    // Asked before each sample: the progress line counts it, a signal stops.
-    auto stopped = [&progress] {
-      progress.advance(1);
+    // Asked before each sample and once after the last: the progress line
+    // counts the sample before, a signal stops.
+    bool first = true;
+    auto stopped = [&progress, &input, &first] {
+      progress.setTotal(input->total());
+      if (!first) progress.advance(1);
+      first = false;
       return stopRequested != 0;
     };
     evaluateGrains(*input, settings, projection ? &*projection : nullptr, run, write, stopped);

@@ -24,7 +24,14 @@ std::string clockText(double seconds) {
   return text;
 }
 
+ProgressObserver& observerForNewBars() {
+  static ProgressObserver observer;
+  return observer;
+}
+
 }  // namespace
+
+void setProgressObserver(ProgressObserver observer) { observerForNewBars() = std::move(observer); }
 
 double steadySeconds() {
   using namespace std::chrono;
@@ -34,7 +41,8 @@ double steadySeconds() {
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
 Progress::Progress(std::ostream& out, bool isTerminal, Clock clock, std::uint64_t total)
-    : out_(out), terminal_(isTerminal), clock_(std::move(clock)), total_(total), start_(clock_()) {}
+    : out_(out), terminal_(isTerminal), clock_(std::move(clock)), total_(total), start_(clock_()),
+      observer_(observerForNewBars()) {}
 
 Progress::Progress(std::uint64_t total)
     : Progress(std::cerr, standardErrorIsTerminal(), steadySeconds, total) {}
@@ -43,8 +51,14 @@ Progress::~Progress() { finish(); }
 
 void Progress::advance(std::uint64_t samples) {
   done_ += samples;
-  if (!terminal_ || finished_) return;
+  if (finished_ || (!terminal_ && !observer_)) return;
   const double now = clock_();
+  if (observer_ && (!reported_ || now - lastReport_ >= kRedrawEvery)) {
+    observer_(done_, total_);
+    lastReport_ = now;
+    reported_ = true;
+  }
+  if (!terminal_) return;
   if (now - start_ < kQuietStart) return;
   if (shown_ && now - lastDraw_ < kRedrawEvery) return;
   draw(now);
@@ -53,6 +67,7 @@ void Progress::advance(std::uint64_t samples) {
 void Progress::finish() {
   if (finished_) return;
   finished_ = true;
+  if (observer_) observer_(done_, total_);
   if (!shown_) return;
   if (drawnDone_ != done_) draw(clock_());
   out_ << '\n';

@@ -4,7 +4,8 @@
 // it is known, the rate and the time left. It appears only on a terminal and
 // only once the work has taken more than about a second, redraws at most ten
 // times a second over itself, and ends with a line end. On a pipe or a file it
-// writes nothing at all.
+// writes nothing at all. A front end that shows progress its own way (the
+// page) gives an observer instead, told of every bar's count just as often.
 #include <cstdint>
 #include <functional>
 #include <ostream>
@@ -14,6 +15,14 @@ namespace mantlept {
 
 // Seconds on the steady clock (from an unspecified origin).
 double steadySeconds();
+
+// Samples done and in all (0 while not known).
+using ProgressObserver = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+// Every bar made after this also reports to `observer`, on or off a
+// terminal, at most ten times a second and once at its end; an empty
+// observer ends that.
+void setProgressObserver(ProgressObserver observer);
 
 class Progress {
  public:
@@ -27,6 +36,8 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
+  // The total, once it is known (tables are counted at their first sample).
+  void setTotal(std::uint64_t total) { total_ = total; }
   // `samples` more are done.
   void advance(std::uint64_t samples);
   // The work is over: the last state, when not shown yet, and a line end, if
@@ -46,6 +57,9 @@ class Progress {
   std::uint64_t drawnDone_ = 0;  // samples the last line shows
   double start_;
   double lastDraw_ = 0;
+  ProgressObserver observer_;
+  double lastReport_ = 0;
+  bool reported_ = false;
   bool shown_ = false;
   bool finished_ = false;
   std::size_t width_ = 0;  // characters of the last line drawn

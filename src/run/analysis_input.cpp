@@ -41,7 +41,8 @@ class FixedColumnInput final : public AnalysisInput {
 // sample and averaged per mineral.
 class TableInput final : public AnalysisInput {
  public:
-  explicit TableInput(tables::RimCore rimCore) : compilation_(diagnostics_, rimCore) {}
+  explicit TableInput(const AnalysisOptions& options)
+      : compilation_(diagnostics_, options.rimCore), rowsAlone_(options.rowsAlone) {}
   void add(std::unique_ptr<tables::RowSource> rows) {
     tables_.push_back(std::make_unique<tables::AssociationTable>(std::move(rows), diagnostics_));
   }
@@ -53,6 +54,7 @@ class TableInput final : public AnalysisInput {
       throw InputError(e.what());
     }
   }
+  std::uint64_t total() const override { return gathered_ ? compilation_.sampleCount() : 0; }
   bool fixedColumns() const override { return false; }
   void report(std::ostream& err, bool quiet) override { diagnostics_.print(err, quiet); }
 
@@ -61,9 +63,11 @@ class TableInput final : public AnalysisInput {
     gathered_ = true;
     tables::TableRow row;
     for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
+      const bool alone =
+          rowsAlone_ && table->layout() == tables::AssociationTable::Layout::Wide;
       while (table->next(row)) {
         if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
-        compilation_.add(row);
+        compilation_.add(row, alone);
       }
       table.reset();  // closes the file
     }
@@ -72,6 +76,7 @@ class TableInput final : public AnalysisInput {
   tables::Diagnostics diagnostics_;
   std::vector<std::unique_ptr<tables::AssociationTable>> tables_;
   tables::Compilation compilation_;
+  bool rowsAlone_;
   bool gathered_ = false;
 };
 
@@ -117,7 +122,7 @@ std::unique_ptr<AnalysisInput> openInputs(const std::vector<std::string>& paths,
                             "(several tables can be given together)");
     return fixedColumnInput(std::move(inputs.front()), sheet);
   }
-  auto tableInput = std::make_unique<TableInput>(options.rimCore);
+  auto tableInput = std::make_unique<TableInput>(options);
   for (std::unique_ptr<tables::OpenInput>& input : inputs) {
     // With several inputs the sheet is that of each workbook among them.
     bool ownSheet = inputs.size() == 1 || !workbook || input->kind() == InputKind::Workbook;
@@ -145,7 +150,7 @@ std::unique_ptr<AnalysisInput> openAnalyses(const std::vector<std::string>& path
 std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> rows,
                                              const AnalysisOptions& options) {
   try {
-    auto input = std::make_unique<TableInput>(options.rimCore);
+    auto input = std::make_unique<TableInput>(options);
     input->add(std::move(rows));
     return input;
   } catch (const tables::TableError& e) {

@@ -2,6 +2,7 @@
 // The analyses a command reads: a fixed-column analysis file, a delimited
 // table or a workbook, told apart by their content, delivered one
 // association at a time.
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,10 @@ class InputUsageError : public InputError {
 // How the analyses of tables are chosen.
 struct AnalysisOptions {
   tables::RimCore rimCore = tables::RimCore::All;  // spot analyses kept by position
+  // Each row of a wide table is a sample of its own, never joined with other
+  // rows of the same name: concentrate grains, whose sample column often
+  // names the concentrate rather than the grain.
+  bool rowsAlone = false;
 };
 
 class AnalysisInput {
@@ -37,6 +42,9 @@ class AnalysisInput {
   virtual ~AnalysisInput() = default;
   // The next association; false at the end. Throws InputError.
   virtual bool next(Association& a) = 0;
+  // Samples in all, once known: for tables after the first `next` (their
+  // rows are all read then); 0 while not known and for the fixed-column file.
+  virtual std::uint64_t total() const { return 0; }
   // True for the fixed-column analysis file.
   virtual bool fixedColumns() const = 0;
   // Warnings and notes gathered so far, written once each to `err`.

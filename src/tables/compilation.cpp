@@ -49,12 +49,8 @@ std::uint32_t Compilation::groupOf(const std::string& sample) {
        at = (at + 1) & (index_.size() - 1)) {
     std::uint64_t entry = index_[at];
     if (entry == 0) {
-      auto group = static_cast<std::uint32_t>(groups_.size());
+      const std::uint32_t group = newGroup(sample);
       index_[at] = hash << 32 | (group + 1u);
-      descriptions_.push();
-      Group& g = groups_.push();
-      g.sample = sample;
-      g.sums.fill(-1);
       return group;
     }
     auto group = static_cast<std::uint32_t>((entry & 0xFFFFFFFFu) - 1u);
@@ -62,8 +58,17 @@ std::uint32_t Compilation::groupOf(const std::string& sample) {
   }
 }
 
-void Compilation::add(const TableRow& row) {
-  const std::uint32_t at = groupOf(row.sample);
+std::uint32_t Compilation::newGroup(const std::string& sample) {
+  auto group = static_cast<std::uint32_t>(groups_.size());
+  descriptions_.push();
+  Group& g = groups_.push();
+  g.sample = sample;
+  g.sums.fill(-1);
+  return group;
+}
+
+void Compilation::add(const TableRow& row, bool alone) {
+  const std::uint32_t at = alone ? newGroup(row.sample) : groupOf(row.sample);
   Group& g = groups_[at];
   if (!g.described && !row.description.empty()) {
     descriptions_[at] = row.description;

@@ -43,8 +43,9 @@ class Compilation {
  public:
   Compilation(Diagnostics& diagnostics, RimCore choice);
 
-  // Adds the analyses of one row to its sample.
-  void add(const TableRow& row);
+  // Adds the analyses of one row to its sample; a row `alone` is a sample of
+  // its own whatever its name (a wide row that is one grain).
+  void add(const TableRow& row, bool alone = false);
 
   // The associations, after the last add; false at the end. The notes on
   // averaging and on samples without a usable mineral come with the end.
@@ -70,6 +71,7 @@ class Compilation {
   static constexpr std::uint32_t kMaxAnalyses = 0xFFFF;
   bool kept(const TableRow& row);
   std::uint32_t groupOf(const std::string& sample);
+  std::uint32_t newGroup(const std::string& sample);
   void finish();
 
   Diagnostics& diagnostics_;

@@ -59,6 +59,22 @@ TEST(GrainsCommand, EveryGrainKeepsItsRowAndClass) {
             std::string::npos);
 }
 
+// A concentrate's grains often all carry the concentrate's name: each row of a
+// wide table stays a grain of its own, never averaged with its namesakes.
+TEST(GrainsCommand, GrainsSharingASampleNameStaySeparate) {
+  const std::string table =
+      "Sample,TiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MnO_Gt,MgO_Gt,CaO_Gt,Ni_Gt\n"
+      "K1,0.02,18,8.0,7.185,0.30,22.837,2.0,30\n"
+      "K1,0.80,20,3.0,7.185,0.30,8.564,5.0,60\n";
+  ProgramRun run = runCommand({"grains", "k.csv", "-o", "rows.csv"}, {{"k.csv", table}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string rows = run.file("rows.csv");
+  EXPECT_NE(rows.find("\nK1,G10D,"), std::string::npos) << rows;
+  EXPECT_NE(rows.find("\nK1,G11,"), std::string::npos) << rows;
+  EXPECT_NE(run.out.find("n_grains: 2\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err.find("averaged"), std::string::npos) << run.err;
+}
+
 TEST(GrainsCommand, RefusesBadInputAndLeavesNoFile) {
   const std::string noGarnet = "Sample,SiO2_Opx,MgO_Opx\na,57,34\n";
   const std::string onePoint = "T_C,P_GPa\n1000,4\n";

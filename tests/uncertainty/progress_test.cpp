@@ -2,8 +2,18 @@
 #include "cli/progress.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/command_line.hpp"
 
 namespace mantlept {
 namespace {
@@ -35,6 +45,59 @@ TEST(Progress, ShownOnATerminalAfterASecondAndThrottled) {
   EXPECT_EQ(open.str(), "\r  20 samples, 5/s\n");
   EXPECT_EQ(quick.str(), "");
   EXPECT_EQ(pipe.str(), "");
+}
+
+using Heard = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+
+TEST(Progress, AnObserverHearsTheBarsMadeWhileItIsSet) {
+  double now = 0;
+  Heard heard;
+  std::ostringstream pipe;
+  setProgressObserver([&](std::uint64_t done, std::uint64_t total) { heard.emplace_back(done, total); });
+  Progress p(pipe, false, [&] { return now; });
+  setProgressObserver({});
+  Progress later(pipe, false, [&] { return now; });
+  p.advance(1);  // the first count is told at once
+  p.setTotal(10);
+  now = 0.05;
+  p.advance(1);  // within a tenth of a second: not told
+  now = 0.2;
+  p.advance(3);
+  later.advance(4);
+  p.finish();
+  p.finish();
+  EXPECT_EQ(heard, (Heard{{1, 0}, {5, 10}, {5, 10}}));
+  EXPECT_EQ(pipe.str(), "");
+}
+
+// The commands count the samples of tables before the first one is done, and
+// end on every sample done out of all of them.
+TEST(Progress, CommandsTellTheTotalOfATable) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("mantlept-progress-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string table = (dir / "g.csv").string();
+  std::ofstream(table) << "Sample,SiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeO_Gt,MgO_Gt,CaO_Gt,Ni_Gt\n"
+                          "a,41.5,20,4,7.2,20.5,5.2,40\n"
+                          "b,41.5,20,4,7.2,20.5,5.2,50\n"
+                          "a,41.7,20,4,7.2,20.5,5.2,44\n"  // a second spot of a
+                          "c,41.5,19,6,7.0,21,6,35\n";
+  // calc joins the two rows of sample a; grains keeps every row a grain.
+  const std::pair<std::vector<const char*>, std::uint64_t> runs[] = {
+      {{"mantlept", "calc", table.c_str(), "-p", "31,5"}, 3},
+      {{"mantlept", "grains", table.c_str()}, 4}};
+  for (const auto& [args, samples] : runs) {
+    Heard heard;
+    setProgressObserver([&](std::uint64_t done, std::uint64_t total) { heard.emplace_back(done, total); });
+    std::ostringstream out, err;
+    const int status = runCommandLine(static_cast<int>(args.size()), args.data(), out, err);
+    setProgressObserver({});
+    EXPECT_EQ(status, 0) << args[1] << ": " << err.str();
+    ASSERT_FALSE(heard.empty()) << args[1];
+    EXPECT_EQ(heard.front(), (std::pair<std::uint64_t, std::uint64_t>{1, samples})) << args[1];
+    EXPECT_EQ(heard.back(), (std::pair<std::uint64_t, std::uint64_t>{samples, samples})) << args[1];
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

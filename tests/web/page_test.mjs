@@ -29,15 +29,17 @@ before(async () => {
   page = await context.newPage();
   await page.goto(pageUrl);
   await page.evaluate(() => window.mantlept.ready);
+  await page.evaluate(() => window.mantlept.warmed);
 });
 
 after(async () => {
   await browser?.close();
 });
 
-async function calc(file, options) {
-  return page.evaluate(([name, bytes, o]) => window.mantlept.calc([{ name, bytes: new Uint8Array(bytes) }], o),
-    [file, nativeBytes(file), options]);
+async function calc(files, options) {
+  const list = [].concat(files).map((name) => ({ name, bytes: nativeBytes(name) }));
+  return page.evaluate(([l, o]) =>
+    window.mantlept.calc(l.map((f) => ({ name: f.name, bytes: new Uint8Array(f.bytes) })), o), [list, options]);
 }
 
 test('tables give the bytes the command line gives', async () => {
@@ -45,6 +47,8 @@ test('tables give the bytes the command line gives', async () => {
     ['xenoliths.csv', { pairs: ['7,5', '25,5'], oxy: 5 }, 'plain'],
     ['xenoliths.txt', { pairs: ['7,5', '25,5'], oxy: 5, ferric: true }, 'fixed'],
     ['xenoliths.csv', { pairs: ['7,5'], mc: 50, seed: 1 }, 'mc'],
+    [['orthopyroxenes.csv', 'clinopyroxenes.csv', 'garnets.csv'],
+      { pairs: ['7,5', '25,5'], rimCore: 'core' }, 'compilation'],
   ];
   for (const [file, options, expected] of cases) {
     const r = await calc(file, options);
@@ -53,6 +57,21 @@ test('tables give the bytes the command line gives', async () => {
     assert.equal(r.csv, native(expected + '.csv'), expected);
     assert.equal(r.notes, native(expected + '.notes'), expected + ' notes');
   }
+});
+
+test('progress reaches every sample of the table; two files of one name are refused', async () => {
+  const heard = await page.evaluate(async (bytes) => {
+    const seen = [];
+    const r = await window.mantlept.calc([{ name: 'x.csv', bytes: new Uint8Array(bytes) }],
+      { pairs: ['7,5'], mc: 20, onProgress: (p) => seen.push(p) });
+    return { seen, exitCode: r.exitCode };
+  }, nativeBytes('xenoliths.csv'));
+  assert.equal(heard.exitCode, 0);
+  const samples = native('plain.csv').trimEnd().split('\n').length - 1;  // two pairs a sample
+  assert.deepEqual(heard.seen.at(-1), { done: samples / 2, total: samples / 2 });
+  const twice = await calc(['garnets.csv', 'garnets.csv'], { pairs: ['7,5'] });
+  assert.equal(twice.exitCode, 2);
+  assert.match(twice.notes, /garnets\.csv/);
 });
 
 test('the geotherm gives the summary, table and diagram of the command line', async () => {

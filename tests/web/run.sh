@@ -22,6 +22,7 @@ trap cleanup EXIT
 
 # What the command line gives for the same files and options.
 cp "$root/examples/xenoliths.csv" "$root/examples/xenoliths.txt" "$work/"
+cp "$root"/examples/compilation/*.csv "$work/"
 printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
 (
   cd "$work"
@@ -29,6 +30,8 @@ printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
   "$m" calc xenoliths.csv -p 7,5 -p 25,5 -x 5 >plain.csv 2>plain.notes
   "$m" calc xenoliths.txt -p 7,5 -p 25,5 -x 5 --ferric >fixed.csv 2>fixed.notes
   "$m" calc xenoliths.csv -p 7,5 --mc 50 --seed 1 --threads 1 >mc.csv 2>mc.notes
+  "$m" calc orthopyroxenes.csv clinopyroxenes.csv garnets.csv -p 7,5 -p 25,5 --rim-core core \
+    >compilation.csv 2>compilation.notes
   cp mc.csv points.csv
   "$m" geotherm points.csv --pair 7,5 -o geotherm.csv --svg geotherm.svg >geotherm.txt 2>geotherm.notes
   set +e
