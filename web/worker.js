@@ -71,8 +71,10 @@ function calc(M, files, options) {
     return { csv: '', notes: 'mantlept: two files are named "' + twice + '"; rename one\n', exitCode: 2 };
   }
   files.forEach((f, i) => M.FS.writeFile(names[i], f.bytes));
+  // A name that begins with "-" is not an option: "./-p.csv", as one types it.
+  const paths = names.map((n) => (n.startsWith('-') ? './' + n : n));
   try {
-    const r = command(M, calcArgs(names, options || {}));
+    const r = command(M, calcArgs(paths, options || {}));
     return { csv: r.out, notes: r.err, exitCode: r.exitCode };
   } finally {
     clearWork(M);

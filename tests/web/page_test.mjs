@@ -59,7 +59,7 @@ test('tables give the bytes the command line gives', async () => {
   }
 });
 
-test('progress reaches every sample of the table; two files of one name are refused', async () => {
+test('progress reaches every sample of the table; any file name is a file; two of one name are refused', async () => {
   const heard = await page.evaluate(async (bytes) => {
     const seen = [];
     const r = await window.mantlept.calc([{ name: 'x.csv', bytes: new Uint8Array(bytes) }],
@@ -69,6 +69,9 @@ test('progress reaches every sample of the table; two files of one name are refu
   assert.equal(heard.exitCode, 0);
   const samples = native('plain.csv').trimEnd().split('\n').length - 1;  // two pairs a sample
   assert.deepEqual(heard.seen.at(-1), { done: samples / 2, total: samples / 2 });
+  const dashed = await page.evaluate((bytes) => window.mantlept.calc(
+    [{ name: '-p.csv', bytes: new Uint8Array(bytes) }], { pairs: ['7,5'] }), nativeBytes('xenoliths.csv'));
+  assert.equal(dashed.exitCode, 0, dashed.notes);
   const twice = await calc(['garnets.csv', 'garnets.csv'], { pairs: ['7,5'] });
   assert.equal(twice.exitCode, 2);
   assert.match(twice.notes, /garnets\.csv/);
