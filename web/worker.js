@@ -130,7 +130,7 @@ function geotherm(M, csvText, o) {
   clearWork(M);
   const name = baseName((o && o.name) || 'points.csv');
   M.FS.writeFile(name, csvText);
-  const args = ['geotherm', name, '-o', 'geotherm.csv', '--svg', 'geotherm.svg'];
+  const args = ['geotherm', name.startsWith('-') ? './' + name : name, '-o', 'geotherm.csv', '--svg', 'geotherm.svg'];
   if (o && o.pair) args.push('--pair', o.pair);
   try {
     const r = command(M, args);
