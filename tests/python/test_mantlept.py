@@ -257,6 +257,15 @@ def test_grains_as_the_command(cli, tmp_path):
             assert got == expected_values, name
     with pytest.raises(ValueError, match="q0 and fit exclude each other"):
         mantlept.grains(str(garnets), q0=40, fit=points)
+    # Grains named after their concentrate stay grains of their own, from a
+    # data frame as from a file.
+    separate, _ = mantlept.grains(str(garnets))
+    same_name = pd.read_csv(garnets).assign(Sample_ID="K1")
+    frame, summary = mantlept.grains(same_name)
+    assert len(separate) > 10 and len(frame) == len(separate)
+    assert summary["n_grains"] == len(frame)
+    assert (frame["sample"] == "K1").all()
+    assert frame["class"].tolist() == separate["class"].tolist()
     with pytest.raises(ValueError, match="no garnet analysis"):
         mantlept.grains(read_table(ROOT / "examples" / "xenoliths.csv").drop(
             columns=[c for c in read_table(ROOT / "examples" / "xenoliths.csv").columns
