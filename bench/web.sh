@@ -10,8 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
 export NODE_PATH=/usr/share/nodejs
 cmake --build "$build" -j2 --target mantlept mantlept_generate >/dev/null
-[ -d "$root/tests/web/node_modules/playwright-core" ] ||
-  (cd "$root/tests/web" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
+source "$root/tests/web/serve.sh"
+web_tools
 work=$(mktemp -d)
 server=""
 cleanup() {
@@ -30,15 +30,9 @@ native=$(for i in 1 2 3 4 5; do
   echo
 done | sort -n | sed -n 3p)
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$build/web" >/dev/null 2>&1 &
-server=$!
-for _ in $(seq 50); do
-  python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/index.html')" 2>/dev/null && break
-  sleep 0.2
-done
+serve_page "$build/web" /dev/null
 read -r _ page _ cold _ warm _ without < <(node "$root/bench/web_page.mjs" \
-  "http://127.0.0.1:$port/index.html" "$work/samples.csv" "$work/page.csv" 5 | tail -1)
+  "$page_url" "$work/samples.csv" "$work/page.csv" 5 | tail -1)
 cmp "$work/native1.csv" "$work/page.csv"
 echo "calc, 10,000 samples, pair 7,5 (CPU seconds, user + system, medians of 5):"
 echo "  native                         $native"

@@ -9,8 +9,8 @@ build=$(realpath "${1:-build}")
 here="$root/tests/web"
 export NODE_PATH=/usr/share/nodejs
 
-[ -d "$here/node_modules/playwright-core" ] ||
-  (cd "$here" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
+source "$here/serve.sh"
+web_tools
 
 work=$(mktemp -d)
 server=""
@@ -39,15 +39,8 @@ printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
   echo $? >bad.status
 )
 
-# A free port on the loopback address, then the page's files over HTTP.
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$build/web" >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 50); do
-  python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/index.html')" 2>/dev/null && break
-  sleep 0.2
-done
+serve_page "$build/web" "$work/server.log"
 
-MANTLEPT_PAGE="http://127.0.0.1:$port/index.html" MANTLEPT_EXPECTED="$work" \
+MANTLEPT_PAGE="$page_url" MANTLEPT_EXPECTED="$work" \
   MANTLEPT_SCREENSHOT="${MANTLEPT_SCREENSHOT:-$build/web-page.png}" \
   node --test "$here/page_test.mjs"
