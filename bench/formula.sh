@@ -17,12 +17,8 @@ SAMPLES=${SAMPLES:-100000}
 SEED=${SEED:-1}
 REPEAT=${REPEAT:-3}
 
-if [ ! -x /usr/bin/time ]; then
-  echo "== installing GNU time (/usr/bin/time)"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q >/dev/null
-  apt-get install -y -q time >/dev/null
-fi
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 
 echo "== building ($BUILD, RelWithDebInfo as the README's build)"
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -34,27 +30,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/mantlept-formula-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 "$generator" "$SEED" "$SAMPLES" --csv >t.csv
-
-# Best wall time (s) of REPEAT runs of "$@".
-best_wall() {
-  local best="" t0 t1 t
-  for _ in $(seq "$REPEAT"); do
-    rm -f out.csv sites.csv
-    t0=$EPOCHREALTIME
-    "$@" >/dev/null 2>&1
-    t1=$EPOCHREALTIME
-    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN {exit !(t < b)}'; then best=$t; fi
-  done
-  printf '%.2f' "$best"
-}
-
-# Peak resident memory (MB) of one run of "$@".
-peak_mb() {
-  rm -f out.csv sites.csv
-  /usr/bin/time -v "$@" 2>time.log >/dev/null || true
-  awk -F: '/Maximum resident set size/ {printf "%.1f", $2 / 1024}' time.log
-}
 
 printf '%-46s %8s %10s %8s\n' run "wall s" "samples/s" "peak MB"
 calc_wall=""

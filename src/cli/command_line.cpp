@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <thread>
@@ -151,15 +152,22 @@ void addFerric(CLI::App* command, int& rule) {
 }
 
 // A bare --ferric (no rule named after it) means the dialogue's rule, as it
-// always has: written out as --ferric=dialogue before parsing.
+// always has: written out as --ferric=dialogue before parsing. What follows
+// it is taken for a rule when it is one, or when it is no option and no file
+// (a misspelt rule is then refused as one).
 std::vector<std::string> withFerricRule(int argc, const char* const* argv) {
   std::vector<std::string> args(argv, argv + argc);
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--") break;
     if (args[i] != "--ferric") continue;
-    const bool named = i + 1 < args.size() &&
-                       std::find(std::begin(kFerricNames), std::end(kFerricNames), args[i + 1]) !=
-                           std::end(kFerricNames);
+    bool named = false;
+    if (i + 1 < args.size()) {
+      const std::string& next = args[i + 1];
+      std::error_code ignored;
+      named = std::find(std::begin(kFerricNames), std::end(kFerricNames), next) !=
+                  std::end(kFerricNames) ||
+              (!next.empty() && next.front() != '-' && !std::filesystem::exists(next, ignored));
+    }
     if (!named) args[i] = "--ferric=dialogue";
   }
   return args;

@@ -241,6 +241,7 @@ TEST(Formula, FerricUsageErrors) {
       {{"calc", "ae.csv", "-p", "7,5", "--ferric", "charge-balance", "--legacy", "l.csv"},
        "--legacy"},
       {{"formula", "ae.csv", "--ferric=droop"}, "--ferric"},
+      {{"formula", "ae.csv", "--ferric", "droop"}, "--ferric"},  // no file of that name
       {{"formula", "ae.csv", "-o", "ae.csv"}, "analysis file"},
       {{"formula", "ae.csv", "-o", "x.csv", "--sites", "x.csv"}, "one file"},
   };
