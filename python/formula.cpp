@@ -8,6 +8,7 @@
 #include "api.hpp"
 #include "frames.hpp"
 #include "run/formula_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::python {
 
@@ -26,10 +27,17 @@ py::object formulaOf(py::object data, py::object ferric, bool sites, py::object 
   std::ostringstream notes;
   try {
     OpenedData opened = openData(data, sheetName, options);
-    evaluateFormulae(*opened.input, run, [&](const FormulaSample& s) {
-      rows.addRows(s.rows);
-      if (sites) siteRows.addRows(s.siteRow);
-    });
+    {
+      // The rows gather as text: no interpreter needed until the frames.
+      py::gil_scoped_release released;
+      evaluateFormulae(
+          *opened.input, run,
+          [&](const FormulaSample& s) {
+            rows.addRows(s.rows);
+            if (sites) siteRows.addRows(s.siteRow);
+          },
+          {}, sampleThreads(0));
+    }
     opened.input->report(notes, false);
   } catch (const py::value_error&) {
     throw;

@@ -8,6 +8,7 @@
 #include "core/stop_request.hpp"
 #include "run/analysis_input.hpp"
 #include "run/formula_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept {
 
@@ -85,7 +86,7 @@ int runFormula(const FormulaOptions& o, std::ostream& out, std::ostream& err) {
           rows.add(s.rows);
           if (run.sites()) sites.add(s.siteRow);
         },
-        stopped);
+        stopped, sampleThreads(o.threads));
     progress.finish();
     if (!finished || stopRequested != 0)
       return fail("mantlept: stopped; no output file is left",

@@ -20,6 +20,7 @@ struct FormulaOptions {
   std::string sheet;
   bool force = false;
   bool quiet = false;
+  int threads = 0;  // 0: every core
 };
 
 // Runs the command; returns the exit status (0, 1 for a data error, 128 + the

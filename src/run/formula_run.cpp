@@ -1,6 +1,7 @@
 #include "run/formula_run.hpp"
 
 #include "report/formula_table.hpp"
+#include "run/sample_runner.hpp"
 #include "solver/engine.hpp"
 
 namespace mantlept {
@@ -24,16 +25,17 @@ void FormulaRun::evaluate(const Association& a, FormulaSample& out) const {
 
 bool evaluateFormulae(AnalysisInput& input, const FormulaRun& run,
                       const std::function<void(const FormulaSample&)>& each,
-                      const std::function<bool()>& stopped) {
-  Association a;
-  FormulaSample sample;
-  for (;;) {
-    if (stopped && stopped()) return false;
-    if (!input.next(a)) break;
+                      const std::function<bool()>& stopped, int threads) {
+  SampleRunOptions options;
+  options.threads = threads;
+  options.stopped = stopped;
+  auto work = [&run](const Association& a, std::uint64_t) {
+    FormulaSample sample;
     run.evaluate(a, sample);
-    each(sample);
-  }
-  return true;
+    return sample;
+  };
+  auto consume = [&each](const Association&, std::uint64_t, FormulaSample& sample) { each(sample); };
+  return runSamples<FormulaSample>(input, options, work, consume);
 }
 
 }  // namespace mantlept

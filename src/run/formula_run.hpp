@@ -39,11 +39,13 @@ class FormulaRun {
   bool sites_;
 };
 
-// Every sample of `input` in input order through `each`. `stopped`, when
-// given, is asked before each sample; false when it said stop. Throws what
-// the input throws.
+// Every sample of `input` evaluated on `threads` workers (1: the caller's
+// thread alone), through `each` in input order on the caller's thread; the
+// text is the same for any number of threads. `stopped`, when given, is
+// asked before each sample is read; false when it said stop. Throws what the
+// input throws.
 bool evaluateFormulae(AnalysisInput& input, const FormulaRun& run,
                       const std::function<void(const FormulaSample&)>& each,
-                      const std::function<bool()>& stopped = {});
+                      const std::function<bool()>& stopped = {}, int threads = 1);
 
 }  // namespace mantlept

@@ -272,6 +272,21 @@ TEST(Formula, SiteTableHasEveryParameterAndLeavesAbsentMineralsEmpty) {
   EXPECT_NEAR(number(r, "XCr_Gar"), gt["Cr"] / (gt["Cr"] + gt["Al"]), 1e-6);
 }
 
+TEST(Formula, ThreadsDoNotChangeTheBytes) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"x.csv", example("xenoliths.csv")}};
+  auto run = [&](const char* threads) {
+    return runCommand({"formula", "x.csv", "--ferric", "charge-balance", "--sites", "s.csv",
+                       "--threads", threads},
+                      files);
+  };
+  ProgramRun one = run("1"), three = run("3");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_GT(table(one.out).size(), 10u);
+  EXPECT_EQ(three.out, one.out);
+  EXPECT_EQ(three.file("s.csv"), one.file("s.csv"));
+}
+
 TEST(Formula, ADataErrorNamesItsPlaceAndLeavesNoOutput) {
   std::string bad = wideTable();
   bad.replace(bad.find("55.01"), 5, "5x.01");
