@@ -382,23 +382,24 @@ struct SheetRows::Parser : ExpatOwner {
   void endCell() {
     int column = columnOfCell();
     if (column < 0) return;
-    const std::string name = columnLetters(column) + std::to_string(row);
+    // The cell's name, made only for a message (a sheet can hold millions of cells).
+    auto name = [&] { return columnLetters(column) + std::to_string(row); };
     auto at = static_cast<std::size_t>(column);
     if (at < filled.size() && filled[at])
-      return parser.stop(where(name) + "the cell is given twice");
+      return parser.stop(where(name()) + "the cell is given twice");
     std::string text;
     if (!hasValue && !hasFormula && type != "inlineStr") {
       // A cell that carries only a style: empty, whatever its type says.
     } else if (type == "b") {
-      return parser.stop(where(name) + "holds the logical value " +
+      return parser.stop(where(name()) + "holds the logical value " +
                          (value == "1"   ? "TRUE"
                           : value == "0" ? "FALSE"
                                          : printable(value, 20)) +
                          ", not a number or text");
     } else if (type == "e") {
-      return parser.stop(where(name) + "holds the error " + printable(value, 20));
+      return parser.stop(where(name()) + "holds the error " + printable(value, 20));
     } else if (hasFormula && !hasValue) {
-      return parser.stop(where(name) +
+      return parser.stop(where(name()) +
                          "holds a formula without a stored result (open the workbook in a "
                          "spreadsheet and save it again)");
     } else if (type == "inlineStr") {
@@ -411,7 +412,7 @@ struct SheetRows::Parser : ExpatOwner {
         index = index * 10 + static_cast<std::size_t>(c - '0');
       }
       if (!digits || index >= shared.size())
-        return parser.stopUnreadable("cell " + name + " names shared string \"" +
+        return parser.stopUnreadable("cell " + name() + " names shared string \"" +
                                      printable(value, 20) + "\", which does not exist");
       text = shared[index];
     } else {
