@@ -18,20 +18,19 @@ void Diagnostics::add(bool warning, const std::string& key, const std::string& t
     ++entries_[found->second].count;
     return;
   }
-  entries_.push_back({warning, key, text, 1, {}, true});
+  entries_.push_back({warning, key, text, 1, {}, {}, true});
 }
 
 Diagnostics::Entry& Diagnostics::item(const std::string& key, const std::string& lead,
                                       const std::string& item) {
   add(false, key, lead);
-  Entry& entry = *std::find_if(entries_.begin(), entries_.end(),
-                               [&](const Entry& e) { return e.key == key; });
-  auto found = std::find_if(entry.items.begin(), entry.items.end(),
-                            [&](const std::pair<std::string, long>& i) { return i.first == item; });
-  if (found != entry.items.end()) {
-    ++found->second;
-  } else {
+  Entry& entry = entries_[index_.at(key)];
+  // Items found by hash: a table can name a hundred thousand unknown minerals.
+  auto [found, inserted] = entry.itemIndex.try_emplace(item, entry.items.size());
+  if (inserted) {
     entry.items.emplace_back(item, 1);
+  } else {
+    ++entry.items[found->second].second;
   }
   return entry;
 }
@@ -70,11 +69,11 @@ void Diagnostics::print(std::ostream& err, bool quiet) const {
     err << (e.warning ? "mantlept: warning: " : "mantlept: note: ") << e.text;
     if (!e.items.empty()) {
       const char* separator = ": ";
-      // A list shows its first 20 names, then how many more there are.
+      // A list or a tally shows its first 20 names, then how many more there are.
       constexpr std::size_t kShown = 20;
       std::size_t shown = 0;
       for (const auto& [item, count] : e.items) {
-        if (!e.counted && shown == kShown) break;
+        if (shown == kShown) break;
         err << separator << '"' << item << '"';
         if (e.counted) err << " (" << count << ')';
         separator = ", ";

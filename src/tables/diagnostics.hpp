@@ -43,6 +43,7 @@ class Diagnostics {
     std::string text;
     long count;
     std::vector<std::pair<std::string, long>> items;  // of a tally or a list
+    std::unordered_map<std::string, std::size_t> itemIndex;  // item -> its place in items
     bool counted = true;                              // items printed with their counts
   };
   void add(bool warning, const std::string& key, const std::string& text);

@@ -67,5 +67,20 @@ TEST(Diagnostics, UnusedColumnsListTheFirstTwentyAndHowManyMore) {
   EXPECT_EQ(out.str(), expected + " and 5 more\n");
 }
 
+// 120,000 unknown labels are counted by hash and shown as the first twenty.
+TEST(Diagnostics, TalliesCountEveryItemAndShowTheFirstTwenty) {
+  Diagnostics d;
+  for (int round = 0; round < 3; ++round)
+    for (int i = 0; i < 40000; ++i)
+      d.tally("minerals", "rows skipped", "M" + std::to_string(round == 2 ? i % 25 : i));
+  std::ostringstream out;
+  d.print(out, false);
+  // M0 to M24: twice in the first two rounds and 1600 times in the third.
+  std::string expected = "mantlept: note: rows skipped: \"M0\" (1602)";
+  for (int i = 1; i < 20; ++i) expected += ", \"M" + std::to_string(i) + "\" (1602)";
+  EXPECT_EQ(out.str(), expected + " and 39980 more\n");
+  EXPECT_EQ(d.count("minerals"), 120000);
+}
+
 }  // namespace
 }  // namespace mantlept::tables
