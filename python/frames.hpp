@@ -13,6 +13,7 @@
 
 #include "run/analysis_input.hpp"
 #include "tables/columnar_rows.hpp"
+#include "uncertainty/sigma.hpp"
 
 namespace mantlept::python {
 
@@ -40,6 +41,10 @@ struct OpenedData {
   std::unique_ptr<AnalysisInput> input;
 };
 OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options);
+
+// The 1-sigma errors of the draws: rel_sigma per cent, a sigma table (a path
+// or a data frame of mineral,oxide,abs,rel) or the microprobe's defaults.
+SigmaTable sigmaTable(py::handle sigma, py::handle relSigma);
 
 // "core", "rim" or "all" (ValueError otherwise).
 tables::RimCore rimCoreOf(const std::string& text);

@@ -26,7 +26,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
     throw usageError("mantlept: kind is thermometer, barometer or oxybarometer, not \"" + *kind +
                      "\"");
   const double none = std::numeric_limits<double>::quiet_NaN();
-  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources;
+  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources, equation;
   for (int k = 0; k < 3; ++k) {
     if (kind && *kind != kKindNames[k]) continue;
     for (const MethodInfo& info : allMethods(kKinds[k])) {
@@ -46,6 +46,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
       pLow.append(p ? static_cast<double>(p->low) : none);
       pHigh.append(p ? static_cast<double>(p->high) : none);
       sources.append(py::str(range ? std::string(range->source) : std::string()));
+      equation.append(mineralNames(info.equation));
     }
   }
   py::dict columns;
@@ -60,6 +61,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
   columns["P_min_kbar"] = pLow;
   columns["P_max_kbar"] = pHigh;
   columns["range_source"] = sources;
+  columns["equation_minerals"] = equation;
   return py::module_::import("pandas").attr("DataFrame")(columns);
 }
 
@@ -69,7 +71,7 @@ void addMethods(py::module_& m) {
   m.def("methods", &methodsFrame, py::arg("kind") = py::none(),
         "The methods, as `mantlept methods --format csv` lists them: kind, number, label,\n"
         "the minerals each needs, what else it reads, a note, the calibration range (T in\n"
-        "deg C, P in kbar, NaN where not stated) and its source. kind: 'thermometer',\n"
+        "deg C, P in kbar, NaN where not stated) and its source, and the minerals its equation reads. kind: 'thermometer',\n"
         "'barometer', 'oxybarometer' or None for all.");
 }
 

@@ -56,6 +56,8 @@ void writeCsvRow(std::ostream& out, const MethodInfo& m) {
   }
   row += ',';
   if (range) appendCsvCell(row, range->source);
+  row += ',';
+  appendCsvCell(row, mineralNames(m.equation));
   out << row << '\n';
 }
 
@@ -76,6 +78,8 @@ void writeInFull(std::ostream& out, const MethodInfo& m) {
   out << "  minerals: " << mineralNames(m.needs)
       << (m.needs.empty() ? " (its own tests decide)" : " (incomplete without them)") << '\n';
   if (!m.reads.empty()) out << "  reads:    " << m.reads << '\n';
+  if (m.kind != MethodKind::Oxybarometer)
+    out << "  equation: " << mineralNames(m.equation) << " (compare leaves it out of samples without them)\n";
   if (!m.note.empty()) out << "  note:     " << m.note << '\n';
   const CalibrationRange* range = calibrationRange(m.kind, m.number);
   out << "  calibration range: " << (range ? calibrationText(*range) : "not stated") << '\n';
@@ -87,7 +91,7 @@ int runMethods(const MethodsOptions& o, std::ostream& out, std::ostream& err) {
   const bool csv = o.format == "csv";
   if (csv)
     out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-           "range_source\n";
+           "range_source,equation_minerals\n";
   bool found = false;
   for (MethodKind kind : chosenKinds(o.kind)) {
     if (o.number) {
