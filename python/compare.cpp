@@ -15,7 +15,7 @@
 #include "api.hpp"
 #include "frames.hpp"
 #include "run/compare_run.hpp"
-#include "uncertainty/ordered_pool.hpp"
+#include "run/compare_samples.hpp"
 
 namespace mantlept::python {
 
@@ -43,16 +43,6 @@ std::vector<int> methodsOf(MethodKind kind, py::handle methods) {
 }
 
 int chosen(const py::object& number) { return number.is_none() ? 0 : number.cast<int>(); }
-
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-};
-
-struct Evaluated {
-  bool done = false;
-  CompareSample sample;
-};
 
 py::tuple compare(py::object data, py::object barometer, py::object pressure,
                   py::object thermometers, py::object thermometer, py::object temperature,
@@ -119,36 +109,20 @@ py::tuple compare(py::object data, py::object barometer, py::object pressure,
   {
     py::gil_scoped_release released;
     const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    std::uint64_t count = 0;
-    const std::function<bool()> stopped = [&] { return interrupted.load(); };
-    auto produce = [&](Pending& p) {
-      if (interrupted.load() || !opened.input->next(p.association)) return false;
-      p.index = count++;
-      return true;
-    };
-    auto work = [&](Pending& p) {
-      Evaluated e;
-      e.done = run->evaluate(p.association, p.index, e.sample, stopped);
-      return e;
-    };
-    std::string rows, summary;
-    auto consume = [&](Pending& p, Evaluated& e) {
-      if (interrupted.load() || !e.done) return;
-      rows.clear();
-      summary.clear();
-      run->appendRows(p.association, e.sample, rows);
-      tally.add(p.association, e.sample, summary);
+    std::uint64_t done = 0;
+    CompareOutput output;
+    output.sample = [&](const std::string& rows, const std::string& summary) {
       rowColumns.addRows(rows);
       summaryColumns.addRows(summary);
       // Ctrl-C in the notebook stops the run.
-      if (p.index % 64 == 63) {
+      if (++done % 64 == 0) {
         py::gil_scoped_acquire held;
         if (PyErr_CheckSignals() != 0) interrupted = true;
       }
     };
     try {
-      runOrdered<Pending, Evaluated>(threads, static_cast<std::size_t>(4 * threads), produce,
-                                     work, consume);
+      compareSamples(*opened.input, *run, tally, threads, output,
+                     [&] { return interrupted.load(); });
     } catch (const std::runtime_error& e) {
       failure = e.what();
     }

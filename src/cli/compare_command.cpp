@@ -1,7 +1,6 @@
 #include "cli/compare_command.hpp"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <thread>
 
@@ -11,25 +10,13 @@
 #include "core/stop_request.hpp"
 #include "run/analysis_input.hpp"
 #include "run/compare_run.hpp"
+#include "run/compare_samples.hpp"
 #include "tables/open_table.hpp"
-#include "uncertainty/ordered_pool.hpp"
 #include "uncertainty/sigma.hpp"
 
 namespace mantlept {
 
 namespace {
-
-// One sample on its way: read in input order on the caller's thread,
-// evaluated on a worker.
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-};
-
-struct Evaluated {
-  bool done = false;  // false: stopped during its draws
-  CompareSample sample;
-};
 
 SigmaTable sigmasOf(const CompareOptions& o) {
   if (o.relativeSigma) return SigmaTable::relative(*o.relativeSigma);
@@ -100,33 +87,10 @@ int runCompare(const CompareOptions& o, std::ostream& out, std::ostream& err) {
       commitOutput(summaryFile, "summary file");
     }
 
-    std::uint64_t count = 0;
-    int stopSignal = 0;
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);
-    const std::function<bool()> stopped = [] { return stopRequested != 0; };
-    auto produce = [&](Pending& p) {
-      if (stopRequested != 0) {
-        stopSignal = static_cast<int>(stopRequested);
-        return false;
-      }
-      if (!input->next(p.association)) return false;
-      if (count == 0) progress.setTotal(input->total());
-      p.index = count++;
-      return true;
-    };
-    auto work = [&](Pending& p) {
-      Evaluated e;
-      e.done = run->evaluate(p.association, p.index, e.sample, stopped);
-      return e;
-    };
-    std::string rows, summary;
-    auto consume = [&](Pending& p, Evaluated& e) {
-      if (!e.done) stopSignal = static_cast<int>(stopRequested);
-      if (stopSignal != 0) return;
-      rows.clear();
-      summary.clear();
-      run->appendRows(p.association, e.sample, rows);
-      tally.add(p.association, e.sample, summary);
+    CompareOutput output;
+    output.started = [&](std::uint64_t total) { progress.setTotal(total); };
+    output.sample = [&](const std::string& rows, const std::string& summary) {
       writeRows(rows);
       if (summaryFile.isOpen()) {
         summaryFile.write(summary);
@@ -136,12 +100,11 @@ int runCompare(const CompareOptions& o, std::ostream& out, std::ostream& err) {
     };
     const int threads =
         o.threads > 0 ? o.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    runOrdered<Pending, Evaluated>(threads, static_cast<std::size_t>(4 * threads), produce, work,
-                                   consume);
+    compareSamples(*input, *run, tally, threads, output, [] { return stopRequested != 0; });
     progress.finish();
     // A read cut short by a signal ends the input early: the stop, not the end.
-    if (stopSignal == 0) stopSignal = static_cast<int>(stopRequested);
-    if (stopSignal != 0) return fail("mantlept: stopped; no output file is left", 128 + stopSignal);
+    if (stopRequested != 0)
+      return fail("mantlept: stopped; no output file is left", 128 + static_cast<int>(stopRequested));
     if (offsetsFile.isOpen()) {
       offsetsFile.write(tally.offsets().text());
       commitOutput(offsetsFile, "offsets file");

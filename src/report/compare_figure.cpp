@@ -303,7 +303,7 @@ std::string CompareFigure::offsetBars(const OffsetTable& offsets) const {
     extent = std::max({extent, std::fabs(m.min), std::fabs(m.max), std::fabs(m.mean) + sd});
   }
   if (extent == 0) extent = kind == MethodKind::Barometer ? 5.0 : 50.0;
-  const Axis axis = roundAxis(-extent, extent, 250.0, kPlotRight - 40.0);
+  const Axis axis = roundAxis(-extent, extent, 250.0, kPlotRight - 70.0);
   const double rowHeight = 16.0;
   const double top = 74.0;
   const double bottom = top + rowHeight * static_cast<double>(std::max<std::size_t>(shown.size(), 1));
