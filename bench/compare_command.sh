@@ -9,6 +9,7 @@
 #
 #   bash bench/compare_command.sh                 # 10,000 samples, seed 1
 #   SIZE=2000 REPEAT=3 bash bench/compare_command.sh
+#   PROGRAM=build/mantlept GENERATOR=build/bench/mantlept_generate bash bench/compare_command.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,11 +21,14 @@ SEED=${SEED:-1}
 REPEAT=${REPEAT:-5}
 BAROMETER=${BAROMETER:-5}
 
-echo "== building ($BUILD, RelWithDebInfo)"
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANTLEPT_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate >/dev/null
+# PROGRAM and GENERATOR name a build already made (both, or the script builds).
+if [ -z "${PROGRAM:-}" ] || [ -z "${GENERATOR:-}" ]; then
+  echo "== building ($BUILD, RelWithDebInfo)"
+  cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANTLEPT_TESTS=OFF >/dev/null
+  cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate >/dev/null
+fi
 program=${PROGRAM:-$root/$BUILD/mantlept}
-generator=$root/$BUILD/bench/mantlept_generate
+generator=${GENERATOR:-$root/$BUILD/bench/mantlept_generate}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mantlept-compare-XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -238,6 +238,51 @@ TEST(Compare, SampleWithoutTheReferenceAddsNothingToTheOffsets) {
   for (const auto& o : table(offsets({"KX-120"}))) EXPECT_EQ(o.at("n"), "0") << o.at("method");
 }
 
+TEST(Compare, DrawsAreCalcsAndTheSpreadIsWeighedAgainstTheirSigma) {
+  const std::vector<std::string> args = {"compare", "x.csv", "--barometer", "5", "--thermometers",
+                                         "7,24,36", "--mc", "40", "--seed", "9",
+                                         "--summary", "s.csv"};
+  std::vector<std::string> one = args, two = args;
+  one.insert(one.end(), {"--threads", "1"});
+  two.insert(two.end(), {"--threads", "2"});
+  ProgramRun a = runCommand(one, {{"x.csv", example()}});
+  ProgramRun b = runCommand(two, {{"x.csv", example()}});
+  ASSERT_EQ(a.status, 0) << a.err;
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_EQ(a.file("s.csv"), b.file("s.csv"));
+  ProgramRun calc = runCommand({"calc", "x.csv", "-p", "7,5", "-p", "24,5", "-p", "36,5", "--mc",
+                                "40", "--seed", "9"},
+                               {{"x.csv", example()}});
+  ASSERT_EQ(calc.status, 0) << calc.err;
+  const std::vector<std::string> calcLines = calc.outLines();
+  const std::set<std::string> fromCalc(calcLines.begin(), calcLines.end());
+  std::map<std::string, std::vector<double>> sigmas, values;
+  for (const std::string& line : a.outLines()) EXPECT_TRUE(fromCalc.count(line)) << line;
+  for (const auto& r : table(a.out)) {
+    if (!r.at("T_C_p16").empty())
+      sigmas[r.at("sample")].push_back(0.5 * (std::stod(r.at("T_C_p84")) - std::stod(r.at("T_C_p16"))));
+    if (r.at("status") == "ok" || r.at("status") == "capped")
+      values[r.at("sample")].push_back(std::stod(r.at("T_C")));
+  }
+  int weighed = 0;
+  for (const auto& s : table(a.file("s.csv"))) {
+    std::vector<double> sg = sigmas[s.at("sample")];
+    const std::vector<double>& v = values[s.at("sample")];
+    if (sg.empty() || v.size() < 2) {
+      EXPECT_EQ(s.at("spread_exceeds_2sigma"), "") << s.at("sample");
+      continue;
+    }
+    std::sort(sg.begin(), sg.end());
+    const double median =
+        sg.size() % 2 ? sg[sg.size() / 2] : 0.5 * (sg[sg.size() / 2 - 1] + sg[sg.size() / 2]);
+    EXPECT_NEAR(std::stod(s.at("T_sigma_median")), median, 0.01) << s.at("sample");
+    const double spread = *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
+    EXPECT_EQ(s.at("spread_exceeds_2sigma"), spread > 2 * median ? "true" : "false") << s.at("sample");
+    ++weighed;
+  }
+  EXPECT_GT(weighed, 5);
+}
+
 TEST(Compare, UsageErrors) {
   struct Case {
     std::vector<std::string> args;
