@@ -9,13 +9,13 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "api.hpp"
 #include "frames.hpp"
 #include "run/compare_run.hpp"
 #include "run/compare_samples.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::python {
 
@@ -108,7 +108,7 @@ py::tuple compare(py::object data, py::object barometer, py::object pressure,
   std::atomic<bool> interrupted{false};
   {
     py::gil_scoped_release released;
-    const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const int threads = sampleThreads(0);
     std::uint64_t done = 0;
     CompareOutput output;
     output.sample = [&](const std::string& rows, const std::string& summary) {

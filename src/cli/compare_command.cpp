@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 
 #include "cli/new_file.hpp"
 #include "cli/progress.hpp"
@@ -11,6 +10,7 @@
 #include "run/analysis_input.hpp"
 #include "run/compare_run.hpp"
 #include "run/compare_samples.hpp"
+#include "run/sample_runner.hpp"
 #include "tables/open_table.hpp"
 #include "uncertainty/sigma.hpp"
 
@@ -98,9 +98,8 @@ int runCompare(const CompareOptions& o, std::ostream& out, std::ostream& err) {
       }
       progress.advance(1);
     };
-    const int threads =
-        o.threads > 0 ? o.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    compareSamples(*input, *run, tally, threads, output, [] { return stopRequested != 0; });
+    compareSamples(*input, *run, tally, sampleThreads(o.threads), output,
+                   [] { return stopRequested != 0; });
     progress.finish();
     // A read cut short by a signal ends the input early: the stop, not the end.
     if (stopRequested != 0)

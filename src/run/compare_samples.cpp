@@ -1,15 +1,10 @@
 #include "run/compare_samples.hpp"
 
-#include "uncertainty/ordered_pool.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept {
 
 namespace {
-
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-};
 
 struct Evaluated {
   bool done = false;  // false: stopped during its draws
@@ -20,38 +15,30 @@ struct Evaluated {
 
 bool compareSamples(AnalysisInput& input, const CompareRun& run, CompareTally& tally, int threads,
                     const CompareOutput& output, const std::function<bool()>& stopped) {
-  const auto stop = [&] { return stopped && stopped(); };
-  std::uint64_t count = 0;
+  SampleRunOptions each;
+  each.threads = threads;
+  // Every method of a sample is a few pairs' work already; with draws, long work.
+  each.batch = run.request().draws > 0 ? 1 : 8;
+  each.stopped = stopped;
   bool cut = false;
-  auto produce = [&](Pending& p) {
-    if (stop()) {
-      cut = true;
-      return false;
-    }
-    if (!input.next(p.association)) return false;
-    if (count == 0 && output.started) output.started(input.total());
-    p.index = count++;
-    return true;
-  };
-  auto work = [&](Pending& p) {
+  auto work = [&](const Association& a, std::uint64_t index) {
     Evaluated e;
-    e.done = run.evaluate(p.association, p.index, e.sample, stopped);
+    e.done = run.evaluate(a, index, e.sample, stopped);
     return e;
   };
   std::string rows, summary;
-  auto consume = [&](Pending& p, Evaluated& e) {
+  auto consume = [&](const Association& a, std::uint64_t index, Evaluated& e) {
     if (!e.done) cut = true;
     if (cut) return;
+    if (index == 0 && output.started) output.started(input.total());
     rows.clear();
     summary.clear();
-    run.appendRows(p.association, e.sample, rows);
-    tally.add(p.association, e.sample, summary);
+    run.appendRows(a, e.sample, rows);
+    tally.add(a, e.sample, summary);
     if (output.sample) output.sample(rows, summary);
   };
-  threads = std::max(threads, 1);
-  runOrdered<Pending, Evaluated>(threads, static_cast<std::size_t>(4 * threads), produce, work,
-                                 consume);
-  return !cut && !stop();
+  const bool whole = runSamples<Evaluated>(input, each, work, consume);
+  return whole && !cut;
 }
 
 }  // namespace mantlept

@@ -1,9 +1,9 @@
 #pragma once
 // The loop of `compare` over a whole input, shared by the command and the
-// Python module: samples read in input order on the caller's thread,
-// evaluated on `threads` threads, and their rows and summary lines handed
-// back on the caller's thread in input order, so that the output is the same
-// bytes on any number of threads.
+// Python module, on the ordered per-sample runner: samples read in input
+// order on the caller's thread, evaluated on `threads` threads, and their rows
+// and summary lines handed back on the caller's thread in input order, so that
+// the output is the same bytes on any number of threads.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,7 +14,7 @@
 namespace mantlept {
 
 struct CompareOutput {
-  // Once, after the first sample is read (a table's total is known then).
+  // Once, as the first sample is taken (a table's total is known then).
   std::function<void(std::uint64_t total)> started;
   // Each sample's tidy rows and summary line, in input order.
   std::function<void(const std::string& rows, const std::string& summary)> sample;
