@@ -46,7 +46,7 @@ int chosen(const py::object& number) { return number.is_none() ? 0 : number.cast
 
 py::tuple compare(py::object data, py::object barometer, py::object pressure,
                   py::object thermometers, py::object thermometer, py::object temperature,
-                  py::object barometers, py::object reference, int oxy, bool ferric,
+                  py::object barometers, py::object reference, int oxy, py::object ferric,
                   int iterations, int mc, std::uint64_t seed, py::object relSigma,
                   py::object sigma, py::object sheet, const std::string& rimCore) {
   const int given = !barometer.is_none() + !pressure.is_none() + !thermometer.is_none() +
@@ -75,7 +75,7 @@ py::tuple compare(py::object data, py::object barometer, py::object pressure,
   r.reference = reference.is_none() ? (mirror ? 5 : 36) : reference.cast<int>();
   if (oxy < 0 || oxy > 9) throw usageError("mantlept: oxy is an oxybarometer 0..9 (0: none)");
   r.oxybarometer = oxy;
-  r.ferricOption = ferric ? 2 : 1;
+  r.ferricOption = ferricOf(ferric);
   if (iterations < 1 || iterations > 100000)
     throw usageError("mantlept: iterations lies outside 1-100000");
   r.iterationLimit = iterations;
@@ -146,7 +146,7 @@ void addCompare(py::module_& m) {
         py::arg("pressure") = py::none(), py::arg("thermometers") = py::none(),
         py::arg("thermometer") = py::none(), py::arg("temperature") = py::none(),
         py::arg("barometers") = py::none(), py::arg("reference") = py::none(),
-        py::arg("oxy") = 0, py::arg("ferric") = false, py::arg("iterations") = 30,
+        py::arg("oxy") = 0, py::arg("ferric") = py::none(), py::arg("iterations") = 30,
         py::arg("mc") = 0, py::arg("seed") = 1, py::arg("rel_sigma") = py::none(),
         py::arg("sigma") = py::none(), py::arg("sheet") = py::none(), py::arg("rim_core") = "all",
         "Every applicable thermometer (or barometer) on every sample, as `mantlept compare`.\n\n"

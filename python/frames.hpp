@@ -45,6 +45,9 @@ OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOpt
 // The 1-sigma errors of the draws: rel_sigma per cent, a sigma table (a path
 // or a data frame of mineral,oxide,abs,rel) or the microprobe's defaults.
 SigmaTable sigmaTable(py::handle sigma, py::handle relSigma);
+// The ferric rule: None, False or "none"; True or "dialogue"; "charge-balance"
+// (ValueError otherwise).
+int ferricOf(py::handle rule);
 
 // "core", "rim" or "all" (ValueError otherwise).
 tables::RimCore rimCoreOf(const std::string& text);

@@ -33,7 +33,7 @@ CompareRequest requestOf(const CompareOptions& o) {
   r.methods = methodList(o.compared, o.methods);
   r.reference = o.reference.value_or(defaultReference(o.compared));
   r.oxybarometer = o.oxybarometer;
-  r.ferricOption = o.ferric ? 2 : 1;
+  r.ferricOption = o.ferric;
   r.iterationLimit = o.iterations;
   r.draws = o.draws;
   r.seed = o.seed;

@@ -11,6 +11,7 @@
 
 #include "methods/method_needs.hpp"
 #include "report/flags.hpp"
+#include "solver/run_settings.hpp"
 #include "tables/compilation.hpp"
 
 namespace mantlept {
@@ -25,7 +26,7 @@ struct CompareOptions {
   std::string methods = "all";
   std::optional<int> reference;  // default: thermometer 36, barometer 5
   int oxybarometer = 0;
-  bool ferric = false;
+  int ferric = kFerricNone;  // the ferric rule
   int iterations = 30;
   std::string output, summary, offsets, svg;
   bool force = false;

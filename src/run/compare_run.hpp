@@ -37,7 +37,7 @@ struct CompareRequest {
   std::vector<int> methods;  // the compared methods, in the order of their rows
   int reference = 36;        // 0: none
   int oxybarometer = 0;
-  int ferricOption = 1;
+  int ferricOption = kFerricNone;
   int iterationLimit = 30;
   Real startT = 1000.0f;
   Real startP = 10.0f;

@@ -374,7 +374,11 @@ TEST(Methods, CalibrationRangesWithTheirSources) {
        "  calibration range: T 1040-1300 degC, P 3-27 kbar (Ballhaus et al. 1991, p. 27)\n"},
       {{"methods", "3", "--kind", "barometer"}, "  calibration range: not stated\n"},
       {{"methods", "--format", "csv"},
-       "\nthermometer,2,Wells77(Cpx+Opx),Opx + Cpx,Fe2O3,,875,1500,,,\"Wells 1977, p. 135\",Opx + Cpx\n"},
+       "\nthermometer,2,Wells77(Cpx+Opx),Opx + Cpx,Fe2O3,,875,1500,,,\"Wells 1977, p. 135\","
+       "\"XMg_Cpx, XMg_Opx\",Opx + Cpx\n"},
+      {{"methods", "2", "--kind", "barometer"},
+       "  site parameters (formula --sites): AlM1_Opx, XCa_Gar, XAl_Gar, XMg_Opx\n"},
+      {{"methods", "3", "--kind", "thermometer"}, "  site parameters (formula --sites): none\n"},
   };
   for (const Case& c : cases) {
     ProgramRun run = runCommand(c.args, {});
@@ -385,11 +389,12 @@ TEST(Methods, CalibrationRangesWithTheirSources) {
   std::vector<std::string> rows = lines(csv.out);
   EXPECT_EQ(rows[0],
             "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-            "range_source,equation_minerals");
-  int stated = 0;  // rows with a source in the cell before the last
+            "range_source,site_parameters,equation_minerals");
+  int stated = 0;  // rows with a source before the last two cells
   for (std::size_t i = 1; i < rows.size(); ++i) {
-    const std::string row = rows[i].substr(0, rows[i].rfind(','));
-    stated += row.back() != ',';
+    const std::string r = rows[i].substr(0, rows[i].rfind(','));  // the minerals hold no comma
+    const std::size_t last = r.back() == '"' ? r.rfind(",\"") : r.rfind(',');
+    stated += r[last - 1] != ',';
   }
   EXPECT_EQ(stated, 11);  // the eleven methods whose papers state a range
 }
