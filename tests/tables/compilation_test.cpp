@@ -167,6 +167,42 @@ TEST(Compilation, NickelInPpmWhereARowHasIt) {
   EXPECT_NEAR(all[1].ox[Ol].NiO, 3000 * kNiPpmToNiO, 1e-7);
 }
 
+// An oxide is not determined for a mineral when no analysis of it gave the
+// oxide a value: blank cells (or blanks only), or no column; a bdl, "<" or
+// negative cell is determined as 0, and one determined spot is enough.
+TEST(Compilation, OxidesNoAnalysisDeterminedAreMarked) {
+  constexpr int kTiO2 = 1, kCr2O3 = 3, kMnO = 5;
+  Diagnostics d;
+  std::vector<Association> all = compile({writeFile("determined.csv",
+                                                    "Sample,Mineral,TiO2,Cr2O3,MgO\n"
+                                                    "blank,Gt,,4.0,20\n"
+                                                    "spaces,Gt,  ,4.0,20\n"
+                                                    "bdl,Gt,bdl,4.0,20\n"
+                                                    "less,Gt,<0.02,4.0,20\n"
+                                                    "negative,Gt,-1,4.0,20\n"
+                                                    "zero,Gt,0,4.0,20\n"
+                                                    "onespot,Gt,,4.0,20\n"
+                                                    "onespot,Gt,0.30,,20\n"
+                                                    "twoblank,Gt,,4.0,20\n"
+                                                    "twoblank,Gt,,4.0,21\n")},
+                                         d);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"blank", false},   {"spaces", false}, {"bdl", true},     {"less", true},
+      {"negative", true}, {"zero", true},    {"onespot", true}, {"twoblank", false}};
+  ASSERT_EQ(all.size(), expected.size());
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(all[i].sample, expected[i].first);
+    EXPECT_EQ(all[i].determined(Gar, kTiO2), expected[i].second) << all[i].sample;
+    EXPECT_TRUE(all[i].determined(Gar, kCr2O3)) << all[i].sample;
+    EXPECT_FALSE(all[i].determined(Gar, kMnO)) << all[i].sample;  // no column
+  }
+  EXPECT_NEAR(all[6].ox[Gar].TiO2, 0.30, 1e-7);  // the one spot that gives it
+  // Inputs that cannot tell (an association filled by hand) leave all determined.
+  Association a;
+  a.clear();
+  EXPECT_TRUE(a.determined(Gar, kTiO2));
+}
+
 TEST(Compilation, Latin1FileReadAsUtf8) {
   Diagnostics d;
   std::string path = writeFile("latin1.csv",
