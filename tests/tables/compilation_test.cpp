@@ -103,7 +103,7 @@ TEST(Compilation, SpotsOfSeveralFilesJoinedAndAveraged) {
   std::string notes = printed(d);
   for (const char* note : {
            "note: columns not used: \"CITATION\", \"LOCATION\", \"SPOT\"\n",
-           "note: negative cells read as not determined (0), by column: \"NA2O(WT%)\" (1)\n",
+           "note: negative cells read as 0 (below detection), by column: \"NA2O(WT%)\" (1)\n",
            "note: rows of minerals the program does not know are skipped: \"PHLOGOPITE\" (1)\n",
            "note: 2 sample-mineral groups were averaged from 4 analyses\n",
            "note: 1 sample has no analysis of a mineral the program uses and gives no rows\n"})
