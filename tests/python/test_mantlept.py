@@ -97,6 +97,26 @@ def test_paths_and_lists_of_paths(example_table, generated_table, cli):
     assert as_csv(both) == one + two.split("\n", 1)[1]
 
 
+def test_rows_sharing_a_name_each_give_their_rows(tmp_path, cli):
+    # The xenoliths as pairs of one xenolith: every row evaluated on its own,
+    # in row order, as the rows of their own names are.
+    source = ROOT / "examples" / "xenoliths.csv"
+    frame = read_table(source)
+    own_names = cli("calc", source, "-p", "7,5", "-p", "25,5", "-q")
+    expected = "\n".join(["K1" + line[line.index(","):] if n > 0 else line
+                          for n, line in enumerate(own_names.rstrip("\n").split("\n"))]) + "\n"
+    assert len(expected.splitlines()) == 1 + 2 * len(frame)
+    shared = frame.assign(Sample="K1")
+    path = tmp_path / "pairs.csv"
+    shared.to_csv(path, index=False)
+    with pytest.warns(UserWarning, match=f"{len(frame)} rows share a sample name"):
+        result = mantlept.calc(shared, ["7,5", "25,5"])
+    assert as_csv(result) == expected
+    with pytest.warns(UserWarning, match="each row is evaluated on its own"):
+        assert as_csv(mantlept.calc(str(path), ["7,5", "25,5"])) == expected
+    assert cli("calc", path, "-p", "7,5", "-p", "25,5", "-q") == expected
+
+
 def test_long_data_frame_with_text_cells(tmp_path, cli):
     long = pd.DataFrame({
         "Sample": ["A", "A", "A", "B", "B"],
@@ -291,3 +311,41 @@ def test_grains_blank_oxides_leave_no_class(cli, tmp_path):
     cli("grains", path, "-o", tmp_path / "rows.csv", "-q")
     rows = list(csv.reader(io.StringIO((tmp_path / "rows.csv").read_text())))
     assert [r[1] for r in rows[1:]] == frame["class"].tolist()
+
+
+def frame_as_csv(frame):
+    """A data frame of formula or site rows written back as the command writes them."""
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(frame.columns)
+    for row in frame.itertuples(index=False):
+        writer.writerow(v if isinstance(v, str) else
+                        "" if math.isnan(v) else
+                        np.format_float_positional(np.float32(v), unique=True, trim="-")
+                        for v in row)
+    return out.getvalue()
+
+
+@pytest.mark.parametrize("ferric,option", [(None, "none"), ("charge-balance", "charge-balance"),
+                                           (True, "dialogue")])
+def test_formula_as_the_command(example_table, generated_table, cli, tmp_path, ferric, option):
+    for path in (example_table, generated_table):
+        rows, sites = mantlept.formula(read_table(path), ferric=ferric, sites=True)
+        expected = cli("formula", path, "--ferric", option, "--sites", tmp_path / "s.csv",
+                       "--force", "-q")
+        assert frame_as_csv(rows) == expected
+        assert frame_as_csv(sites) == (tmp_path / "s.csv").read_text()
+        assert set(rows["mineral"]) <= {"Opx", "Cpx", "Ol", "Sp", "Gt", "R", "Ilm"}
+    alone = mantlept.formula(str(example_table), ferric=ferric)
+    assert frame_as_csv(alone) == cli("formula", example_table, "--ferric", option, "-q")
+
+
+def test_calc_takes_the_three_ferric_rules(example_table, cli):
+    for ferric, option in [("none", "none"), (False, "none"), ("dialogue", "dialogue"),
+                           ("charge-balance", "charge-balance")]:
+        result = mantlept.calc(str(example_table), ["7,5"], ferric=ferric)
+        assert as_csv(result) == cli("calc", example_table, "-p", "7,5", "--ferric", option, "-q")
+    with pytest.raises(ValueError, match="ferric"):
+        mantlept.calc(str(example_table), ["7,5"], ferric="droop")
+    with pytest.raises(ValueError, match="ferric"):
+        mantlept.formula(str(example_table), ferric=2)
