@@ -392,17 +392,17 @@
     setDownload('download-table', r.table, lastName + '_geotherm.csv', 'text/csv');
   }
 
-  // The class counts of the grain summary (its class_* fields), then its
-  // other counts, as a table of two columns.
+  // The class counts of the grain summary (its class_* fields) and its other
+  // counts, as a table of one row.
   function countsCsv(summary) {
-    const lines = ['count,grains'];
+    const head = [], counts = [];
     for (const [k, v] of Object.entries(summary)) {
-      if (k.startsWith('class_')) lines.push(k.slice(6) + ',' + v);
+      if (k.startsWith('class_')) { head.push(k.slice(6)); counts.push(v); }
     }
     for (const [k, v] of Object.entries(summary)) {
-      if (k.startsWith('n_') && v !== null) lines.push(k + ',' + v);
+      if (k.startsWith('n_') && v !== null) { head.push(k); counts.push(v); }
     }
-    return lines.join('\n') + '\n';
+    return head.join(',') + '\n' + counts.join(',') + '\n';
   }
 
   async function runGrains() {

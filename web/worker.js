@@ -101,10 +101,12 @@ function runOn(M, files, args, outputs) {
   }
 }
 
-// Options that mean the same in every command.
-function ferricArgs(ferric) {
-  if (ferric === true) return ['--ferric'];  // the dialogue's rule, as a bare --ferric
+// Options that mean the same in every command. Ferric iron: "none" (the
+// default), "dialogue" or "charge-balance"; true is the dialogue's rule, which
+// calc also takes as a bare --ferric, as scripts written for it type it.
+function ferricArgs(ferric, bareDialogue) {
   if (!ferric || ferric === 'none') return [];
+  if (ferric === true || ferric === 'dialogue') return bareDialogue ? ['--ferric'] : ['--ferric', 'dialogue'];
   return ['--ferric', ferric];
 }
 
@@ -124,7 +126,7 @@ function calcArgs(paths, o) {
   const args = ['calc', ...paths];
   for (const pair of o.pairs || []) args.push('-p', pair);
   if (o.oxy) args.push('-x', o.oxy);
-  args.push(...ferricArgs(o.ferric));
+  args.push(...ferricArgs(o.ferric, true));
   if (o.iterations != null) args.push('-n', o.iterations);
   if (o.start) args.push('--start', o.start);
   args.push(...sourceArgs(o));
