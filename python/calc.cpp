@@ -10,7 +10,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "api.hpp"
@@ -20,7 +19,7 @@
 #include "run/analysis_input.hpp"
 #include "run/calc_run.hpp"
 #include "tables/open_table.hpp"
-#include "uncertainty/ordered_pool.hpp"
+#include "run/sample_runner.hpp"
 #include "uncertainty/sigma.hpp"
 
 namespace mantlept::python {
@@ -179,12 +178,6 @@ SigmaTable sigmaOf(py::handle sigma, py::handle relSigma) {
   return readSigmaFile(*rows);
 }
 
-// One sample on its way: read on the calling thread, evaluated on a worker.
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-};
-
 py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
                 py::object sigma, py::object sheet, const std::string& rimCore) {
@@ -224,35 +217,25 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   std::atomic<bool> interrupted{false};
   {
     py::gil_scoped_release released;
-    const int threads =
-        mc > 0 ? std::max(1, static_cast<int>(std::thread::hardware_concurrency())) : 1;
-    std::uint64_t count = 0;
     const std::function<bool()> stopped = [&] { return interrupted.load(); };
-    auto produce = [&](Pending& p) {
-      if (interrupted.load() || !opened.input->next(p.association)) return false;
-      p.index = count++;
-      return true;
+    SampleRunOptions each;
+    each.threads = sampleThreads(0);
+    each.batch = mc > 0 ? 1 : 32;
+    each.stopped = stopped;
+    auto work = [&](const Association& a, std::uint64_t index) {
+      return run.rows(a, index, stopped);
     };
-    auto work = [&](Pending& p) {
-      SampleResults r;
-      if (!run.evaluate(p.association, p.index, r, stopped)) r.outcomes.clear();
-      return r;
-    };
-    std::string rows;
-    auto consume = [&](Pending& p, SampleResults& r) {
-      if (interrupted.load() || (r.outcomes.empty() && run.pairCount() > 0)) return;
-      rows.clear();
-      run.appendRows(p.association, r, rows);
-      columns.addRows(rows);
+    auto consume = [&](const Association&, std::uint64_t index, SampleRows& r) {
+      if (interrupted.load() || r.stopped) return;
+      columns.addRows(r.text);
       // Ctrl-C in the notebook stops the run.
-      if (p.index % 256 == 255) {
+      if (index % 256 == 255) {
         py::gil_scoped_acquire held;
         if (PyErr_CheckSignals() != 0) interrupted = true;
       }
     };
     try {
-      runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads), produce,
-                                         work, consume);
+      runSamples<SampleRows>(*opened.input, each, work, consume);
     } catch (const std::runtime_error& e) {
       failure = e.what();
     }
@@ -290,7 +273,7 @@ void addCalc(py::module_& m) {
         "analysis file, table or workbook, or a list of paths. pairs: a list of (T, B)\n"
         "pairs or \"T,B\" texts (1 to 12). oxy: oxybarometer 0-9; ferric: ferric iron by\n"
         "charge balance; iterations: passes at most; start: (T, P) in deg C and kbar.\n"
-        "mc: Monte Carlo draws per sample (on every core), seed, rel_sigma (per cent) or\n"
+        "mc: Monte Carlo draws per sample, seed, rel_sigma (per cent) or\n"
         "sigma (a path or DataFrame of mineral,oxide,abs,rel). sheet: workbook sheet.\n"
         "rim_core: \"core\" or \"rim\" keeps only those spot analyses where a table says;\n"
         "\"all\" keeps every one. Several analyses of a mineral in a sample are averaged;\n"

@@ -10,6 +10,7 @@
 #include "api.hpp"
 #include "frames.hpp"
 #include "run/grains_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::python {
 
@@ -57,7 +58,8 @@ py::tuple grainsOf(py::object data, std::optional<double> q0, py::object fit, py
                      row.clear();
                      grains::appendGrainRow(row, grain);
                      columns.addRows(row);
-                   });
+                   },
+                   {}, sampleThreads(0));
     opened.input->report(notes, false);
   } catch (const py::value_error&) {
     throw;

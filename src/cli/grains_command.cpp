@@ -10,6 +10,7 @@
 #include "grains/population.hpp"
 #include "run/analysis_input.hpp"
 #include "run/grains_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::cli {
 namespace {
@@ -66,8 +67,8 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
         rows.clear();
       }
     };
-    // Asked before each sample and once after the last: the progress line
-    // counts the sample before, a signal stops.
+    // Asked before each sample is read and once at the end: the progress
+    // line counts the sample before, a signal stops.
     bool first = true;
     auto stopped = [&progress, &input, &first] {
       progress.setTotal(input->total());
@@ -75,7 +76,8 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
       first = false;
       return stopRequested != 0;
     };
-    evaluateGrains(*input, settings, projection ? &*projection : nullptr, run, write, stopped);
+    evaluateGrains(*input, settings, projection ? &*projection : nullptr, run, write, stopped,
+                   sampleThreads(o.threads));
     const grains::Population& population = run.population;
     progress.finish();
     if (stopRequested != 0)

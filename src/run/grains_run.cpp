@@ -2,6 +2,7 @@
 #include "run/grains_run.hpp"
 
 #include "geotherm/run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept {
 
@@ -26,20 +27,24 @@ std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0
 bool evaluateGrains(AnalysisInput& input, const grains::GrainSettings& settings,
                     const grains::GeothermProjection* projection, GrainsRun& run,
                     const std::function<void(const grains::Grain&)>& each,
-                    const std::function<bool()>& stopped) {
-  Association a;
-  while (input.next(a)) {
-    if (stopped && stopped()) return false;
-    if (!a.present[Gar]) {
+                    const std::function<bool()>& stopped, int threads) {
+  SampleRunOptions options;
+  options.threads = threads;
+  options.stopped = stopped;
+  auto work = [&](const Association& a, std::uint64_t) -> std::optional<grains::Grain> {
+    if (!a.present[Gar]) return std::nullopt;
+    return grains::evaluateGrain(a, settings, projection);
+  };
+  auto consume = [&](const Association&, std::uint64_t, std::optional<grains::Grain>& grain) {
+    if (!grain) {
       ++run.withoutGarnet;
-      continue;
+      return;
     }
-    grains::Grain grain = grains::evaluateGrain(a, settings, projection);
-    if (!grain.ni_ppm) ++run.withoutNi;
-    run.population.add(grain);
-    if (each) each(grain);
-  }
-  return !(stopped && stopped());
+    if (!grain->ni_ppm) ++run.withoutNi;
+    run.population.add(*grain);
+    if (each) each(*grain);
+  };
+  return runSamples<std::optional<grains::Grain>>(input, options, work, consume);
 }
 
 std::string grainsNotes(const GrainsRun& run) {

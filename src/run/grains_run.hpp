@@ -31,13 +31,15 @@ struct GrainsRun {
   long withoutNi = 0;      // garnets without a temperature
 };
 
-// Every sample of `input` with a garnet through `each` (in input order) and
-// into `run.population`. `stopped`, when given, is asked before each sample;
-// false when it said stop.
+// Every sample of `input` with a garnet evaluated on `threads` threads (see
+// sampleThreads) and, in input order on the caller's thread, through `each`
+// and into `run.population`. `stopped`, when given, is asked on the caller's
+// thread before each sample is read and once after the last; false when it
+// said stop.
 bool evaluateGrains(AnalysisInput& input, const grains::GrainSettings& settings,
                     const grains::GeothermProjection* projection, GrainsRun& run,
                     const std::function<void(const grains::Grain&)>& each,
-                    const std::function<bool()>& stopped = {});
+                    const std::function<bool()>& stopped = {}, int threads = 1);
 
 // The notes of a run (samples without a garnet, garnets without a class or
 // without Ni), one line each, or "" when there are none.
