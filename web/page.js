@@ -96,7 +96,8 @@
       return onFiles('calc', files, options);
     },
     // Concentrate garnets and clinopyroxenes, as `mantlept grains`: options
-    // {q0, fit, pair, fitCpx, thermometer, niOlivine, bin, sheet, rimCore}
+    // {q0, fit, pair, fitCpx, sigmaT, sigmaP, thermometer, niOlivine, bin,
+    // sheet, rimCore}
     // (fit: the text of a P-T table, or {name, bytes}) give {grains, cpx,
     // sections, summary (the JSON text), svg, ptSvg, notes, exitCode}.
     grains(files, options) {
@@ -413,7 +414,8 @@
       thermometer: $('grains-thermometer').value,
       niOlivine: $('grains-ni-olivine').value,
       bin: $('grains-bin').value,
-    }, source());
+      sheet: source().sheet,
+    });
     if (choice === 'q0') o.q0 = $('grains-q0').value;
     if (choice === 'fit') Object.assign(o, { fit: lastCsv, pair: $('grains-pair').value });
     if (choice === 'fit-cpx') o.fitCpx = true;

@@ -201,7 +201,7 @@ function grains(M, files, o) {
   const outputs = { grains: 'grains.csv' };
   if (hasGeotherm) Object.assign(outputs, { sections: 'sections.csv', svg: 'grains.svg' });
   if (grainsHas(M, '--cpx-out')) outputs.cpx = 'cpx.csv';
-  if (hasGeotherm && grainsHas(M, '--pt-svg')) outputs.ptSvg = 'pt.svg';
+  if (given(o.fitCpx) && grainsHas(M, '--pt-svg')) outputs.ptSvg = 'pt.svg';
   const flag = { grains: '-o', sections: '--sections', svg: '--svg', cpx: '--cpx-out', ptSvg: '--pt-svg' };
   const r = runOn(M, (files || []).length ? all : [], (paths) => {
     const grainPaths = fit ? paths.slice(0, -1) : paths;
@@ -211,6 +211,8 @@ function grains(M, files, o) {
     if (fit) args.push('--fit', paths[paths.length - 1]);
     if (given(o.pair)) args.push('--pair', o.pair);
     if (given(o.fitCpx)) args.push('--fit-cpx');
+    if (given(o.sigmaT)) args.push('--sigma-T', o.sigmaT);
+    if (given(o.sigmaP)) args.push('--sigma-P', o.sigmaP);
     if (given(o.thermometer)) args.push('--thermometer', o.thermometer);
     if (given(o.niOlivine)) args.push('--ni-olivine', o.niOlivine);
     if (given(o.bin)) args.push('--bin', o.bin);

@@ -179,7 +179,7 @@ function nativeGrains(names, options, extra) {
     outputs.cpx = 'c.csv';
     args.push('--cpx-out', 'c.csv');
   }
-  if (options.geotherm && nativeKnows('grains', '--pt-svg')) {
+  if (options.fitCpx && nativeKnows('grains', '--pt-svg')) {
     outputs.ptSvg = 'pt.svg';
     args.push('--pt-svg', 'pt.svg');
   }
@@ -196,8 +196,8 @@ const grainCases = [
   ['no geotherm', ['concentrate_garnets.csv'], {}, [], { geotherm: false }],
 ];
 if (hasFitCpx) {
-  grainCases.push(['the concentrate\'s own clinopyroxenes', ['concentrate.csv'], { fitCpx: true },
-    ['--fit-cpx'], { geotherm: true }]);
+  grainCases.push(['the concentrate\'s own clinopyroxenes', ['concentrate.csv'], { fitCpx: true, sigmaT: 40 },
+    ['--fit-cpx', '--sigma-T', '40'], { geotherm: true, fitCpx: true }]);
 }
 
 test('grains give the rows, sections, summary and diagrams of the command line', async () => {
