@@ -368,6 +368,20 @@ test('a person: concentrate, geotherm from the xenoliths, class counts, rows and
   await shot('#grains-step', 'web-grains.png');
 });
 
+test('a person: a concentrate on its own clinopyroxenes, the cpx rows and P-T diagram', { skip: !hasFitCpx }, async () => {
+  await page.setInputFiles('#grains-files', path.join(dir, 'concentrate.csv'));
+  await page.check('#grains-use-cpx');
+  await page.click('#grains-run');
+  await page.waitForSelector('#grains-pt svg');
+  const g = await inPage('grains', 'concentrate.csv', { fitCpx: true, bin: 10, niOlivine: 3000, thermometer: 'canil1999' });
+  assert.equal(g.exitCode, 0, g.notes);
+  assert.ok(lines(g.cpx).length > 3, 'cpx rows');
+  assert.equal(await download('download-cpx'), g.cpx);
+  assert.equal(await download('download-pt-svg'), g.ptSvg);
+  assert.equal(await download('download-grains'), g.grains);
+  await shot('#grains-step', 'web-grains.png');
+});
+
 test('a person: compare the thermometers against barometer 5', { skip: !hasCompare }, async () => {
   await page.click('#compare-run');
   await page.waitForFunction(() => document.querySelectorAll('#compare-summary tbody tr').length > 0 ||
