@@ -67,7 +67,7 @@ web: web-deps
 	  -DMANTLEPT_WERROR=ON -DMANTLEPT_TESTS=OFF -DMANTLEPT_WEB_DEPS=$(abspath $(BUILD)/web-deps) \
 	  -DMANTLEPT_WEB_OUT=$(abspath $(BUILD)/web) \
 	  "-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node;--no-experimental-fetch" >/dev/null
-	NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web-build -j $(JOBS) --target mantlept_web
+	NODE_PATH=/usr/share/nodejs cmake --build $(BUILD)/web-build -j $(JOBS) --target mantlept_page
 	@ls -l $(BUILD)/web
 
 # The page in headless Chromium against the native program: same bytes.

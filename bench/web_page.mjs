@@ -2,10 +2,11 @@
 // process (the page, its worker, the compiler threads) from the call to the
 // answer, for a file the page already holds, with the page as it is (its
 // engine warmed up after loading) and with the warm-up left out (cold).
-// Prints one line per run; writes the first run's tidy CSV. Run by
-// bench/web.sh.
+// Prints one line per run; writes the first run's tidy CSV. PAGE_URL is the
+// served page or the page as one file (file://). Run by bench/web.sh.
 //   node bench/web_page.mjs PAGE_URL SAMPLES_CSV OUT_CSV RUNS
-import { readFileSync, writeFileSync, readdirSync } from 'node:fs';
+import { readFileSync, writeFileSync, readdirSync, mkdtempSync, rmSync } from 'node:fs';
+import os from 'node:os';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -48,22 +49,34 @@ async function cpuOf(work) {
   return [(treeTicks(process.pid) - before) / ticks, value];
 }
 
+const leftOut = (body) => {
+  if (!body.includes('warmUp(M);')) throw new Error('the worker has no warm-up to leave out');
+  return body.replace('warmUp(M);', '');
+};
+// The page as one file without its warm-up: a copy beside the samples.
+let coldUrl = pageUrl, coldDir = null;
+if (pageUrl.startsWith('file:')) {
+  coldDir = mkdtempSync(path.join(os.tmpdir(), 'mantlept-cold-'));
+  const copy = path.join(coldDir, 'mantlept.html');
+  writeFileSync(copy, leftOut(readFileSync(fileURLToPath(pageUrl), 'utf8')));
+  coldUrl = 'file://' + copy;
+}
+
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
 const bytes = [...readFileSync(samples)];
 const results = { page: [], cold: [], warmUp: [], coldWarmUp: [] };
 for (let k = 0; k < Number(runs || 1); ++k) {
   for (const cold of [false, true]) {
     const context = await browser.newContext();
-    if (cold) {
+    if (cold && coldUrl === pageUrl) {
       // The same page without its warm-up.
       await context.route('**/worker.js', async (route) => {
-        const body = await (await route.fetch()).text();
-        if (!body.includes('warmUp(M);')) throw new Error('worker.js has no warm-up to leave out');
-        await route.fulfill({ body: body.replace('warmUp(M);', ''), contentType: 'text/javascript' });
+        const body = leftOut(await (await route.fetch()).text());
+        await route.fulfill({ body, contentType: 'text/javascript' });
       });
     }
     const page = await context.newPage();
-    await page.goto(pageUrl);
+    await page.goto(cold ? coldUrl : pageUrl);
     await page.evaluate(() => window.mantlept.ready);
     const [warmUp] = await cpuOf(() => page.evaluate(() => window.mantlept.warmed));
     results[cold ? 'coldWarmUp' : 'warmUp'].push(warmUp);
@@ -82,6 +95,7 @@ for (let k = 0; k < Number(runs || 1); ++k) {
   }
 }
 await browser.close();
+if (coldDir) rmSync(coldDir, { recursive: true, force: true });
 const median = (a) => [...a].sort((x, y) => x - y)[Math.floor(a.length / 2)].toFixed(2);
 console.log(JSON.stringify(results));
 console.log(`page ${median(results.page)} cold ${median(results.cold)} warm-up ${median(results.warmUp)} (without: ${median(results.coldWarmUp)})`);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The page in headless Chromium against the native program (make web-test):
-# the native outputs are made first, the page is served from 127.0.0.1 and
-# page_test.mjs drives Debian's chromium with playwright-core.
+# the native outputs are made first, then page_test.mjs drives Debian's
+# chromium with playwright-core twice: on the page served from 127.0.0.1 and
+# on the page as one file opened from disk with the network off.
 #   tests/web/run.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -23,6 +24,8 @@ trap cleanup EXIT
 # What the command line gives for the same files and options.
 cp "$root/examples/xenoliths.csv" "$root/examples/xenoliths.txt" "$work/"
 cp "$root"/examples/compilation/*.csv "$work/"
+cp "$root/examples/garnets.csv" "$work/concentrate_garnets.csv"
+[ -f "$root/examples/concentrate.csv" ] && cp "$root/examples/concentrate.csv" "$work/"
 printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
 # The xenoliths as pairs of one xenolith: every row shares the name K1.
 awk 'BEGIN { FS = OFS = "," } NR > 1 { $1 = "K1" } { print }' "$root/examples/xenoliths.csv" \
@@ -45,6 +48,12 @@ awk 'BEGIN { FS = OFS = "," } NR > 1 { $1 = "K1" } { print }' "$root/examples/xe
 
 serve_page "$build/web" "$work/server.log"
 
-MANTLEPT_PAGE="$page_url" MANTLEPT_EXPECTED="$work" \
-  MANTLEPT_SCREENSHOT="${MANTLEPT_SCREENSHOT:-$build/web-page.png}" \
+export MANTLEPT_EXPECTED="$work" MANTLEPT_NATIVE="$build/mantlept"
+echo "== the served page"
+MANTLEPT_PAGE="$page_url" MANTLEPT_SCREENSHOT="${MANTLEPT_SCREENSHOT:-$build/web-page.png}" \
+  node --test "$here/page_test.mjs"
+echo "== the page as one file, opened from disk: $build/web/mantlept.html"
+shots="${MANTLEPT_SCREENSHOTS:-$build/web-shots}"
+mkdir -p "$shots"
+MANTLEPT_PAGE="file://$build/web/mantlept.html" MANTLEPT_SCREENSHOTS="$shots" \
   node --test "$here/page_test.mjs"
