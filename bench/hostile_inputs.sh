@@ -3,8 +3,11 @@
 # whose parts inflate to gigabytes (zip bombs: blanks past the part limit,
 # 3 GiB of empty cells in one row, empty rows to just under the part limit,
 # shared strings to just under it), a sheet of 1,000,000 rows, a table with a
-# 10 MB line, and a long table of 120,000 unknown mineral labels. Each line: case, exit status, wall s, peak RSS (MB), input size (MB).
-# GNU time measures the peak resident memory.
+# 10 MB line, and a long table of 120,000 unknown mineral labels. Each line:
+# case, exit status, wall s, peak RSS (MB), input size (MB). GNU time
+# measures the peak resident memory. Then the stop times: a signal sent in
+# the middle of long work (a fit of 300,000 points, a bomb, the long sheet)
+# and the time the command takes to end after it.
 #
 #   bash bench/hostile_inputs.sh                  # builds build-bench/mantlept
 #   PROGRAM=build/mantlept bash bench/hostile_inputs.sh
@@ -112,6 +115,17 @@ with open('long_line.csv', 'w') as f:
     f.write('Sample,Mineral,SiO2,MgO,FeO,' + ','.join(f'Note{i}' for i in range(10)) + '\n')
     f.write('A,Ol,40.9,49.5,9.1,' + ','.join(['x' * 1000000] * 10) + '\n')
 
+# 300,000 P-T points scattered about a geotherm: the fit takes seconds.
+import random
+random.seed(1)
+with open('points.csv', 'w') as f:
+    f.write('T_C,P_GPa\n')
+    for i in range(300000):
+        P = 1.5 + 2.5 * random.random()
+        f.write('%.1f,%.3f\n' % (600 + 150 * P + random.gauss(0, 40), P))
+with open('garnets.csv', 'w') as f:
+    f.write('Sample,CaO_Gt,MgO_Gt,FeOt_Gt,Ni_Gt\ng,5,20,7,50\n')
+
 # 120,000 unknown mineral labels, one row each.
 with open('labels.csv', 'w') as f:
     f.write('Sample,Mineral,SiO2,MgO,FeO\n')
@@ -137,3 +151,25 @@ measure "1 GiB of shared strings" strings_bomb.xlsx convert strings_bomb.xlsx -o
 measure "1,000,000-row sheet" rows.xlsx convert rows.xlsx -o rows.txt
 measure "10 MB line" long_line.csv convert long_line.csv -o long_line.txt
 measure "120,000 labels" labels.csv convert labels.csv -o labels.txt
+
+# The signal `delay` s after the start; its outputs go to out/, which must be
+# left empty.
+stop_time() {
+  local name=$1 delay=$2 signal=$3
+  shift 3
+  rm -rf out && mkdir out
+  "$PROGRAM" "$@" >/dev/null 2>err.txt &
+  local pid=$! status=0 sent ended
+  sleep "$delay"
+  sent=$(date +%s.%N)
+  kill -s "$signal" "$pid"
+  wait "$pid" || status=$?
+  ended=$(date +%s.%N)
+  printf '%-26s %s at %3.1f s: exit %d, %5.3f s after the signal, %d files left\n' "$name" \
+    "$signal" "$delay" "$status" "$(echo "$ended - $sent" | bc -l)" "$(find out -type f | wc -l)"
+}
+
+stop_time "geotherm, 300,000 points" 3 INT geotherm points.csv -o out/t.csv --svg out/d.svg
+stop_time "grains --fit, same points" 3 HUP grains garnets.csv --fit points.csv -o out/g.csv
+stop_time "zip bomb" 2 INT convert bomb.xlsx -o out/bomb.txt
+stop_time "1,000,000-row sheet" 3 TERM calc rows.xlsx -p 7,5 -o out/rows.csv

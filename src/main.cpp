@@ -14,6 +14,7 @@
 #include "cli/command_line.hpp"
 #include "core/terminal.hpp"
 #include "dialogue/program.hpp"
+#include "tables/xlsx_reader.hpp"
 
 namespace {
 
@@ -87,6 +88,7 @@ void installStopHandlers() {
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   installStopHandlers();
+  mantlept::tables::stopWorkbookReadsWith(&mantlept::stopRequested);
   if (argc > 1) return mantlept::runCommandLine(argc, argv, std::cout, std::cerr);
   AnswerInput answers;
   std::istream in(&answers);

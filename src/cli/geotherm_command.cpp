@@ -82,6 +82,7 @@ geotherm::GeothermRequest request(const GeothermOptions& o) {
   r.format = o.format == "json" ? geotherm::SummaryFormat::Json : geotherm::SummaryFormat::Text;
   r.table = !o.outTable.empty();
   r.svg = !o.outSvg.empty();
+  r.stopped = [] { return stopRequested != 0; };
   return r;
 }
 

@@ -40,7 +40,8 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     settings.thermometer =
         grains::niThermometerNamed(o.thermometer).value_or(grains::NiThermometer::Canil1999);
     settings.niOlivine_ppm = o.niOlivine_ppm;
-    const std::optional<geotherm::Geotherm> g = grainsGeotherm(o.q0, o.fit, o.pair, o.quiet, err);
+    const std::optional<geotherm::Geotherm> g =
+        grainsGeotherm(o.q0, o.fit, o.pair, o.quiet, err, [] { return stopRequested != 0; });
     std::optional<grains::GeothermProjection> projection;
     if (g) projection.emplace(*g);
 

@@ -89,8 +89,8 @@ std::string fixedText(double v, int decimals) {
 
 }  // namespace
 
-void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& points,
-                  bool fitted) {
+void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& points, bool fitted,
+                  const StopCheck& stopped) {
   double deepest = 7.0;
   for (const Point& p : points) deepest = std::max(deepest, p.P_GPa + p.sigmaP_GPa);
   // Deep enough to show where the coolest geotherm of the interval meets the adiabat.
@@ -149,7 +149,9 @@ void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& p
 
   // The estimates with their 1σ bars.
   o << "<g class=\"points\">\n";
-  for (const Point& p : points) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    pollStop(stopped, i);
+    const Point& p = points[i];
     double x = f.x(p.T_C), y = f.y(p.P_GPa);
     std::string title = p.sample.empty() ? std::string("point") : p.sample;
     title += ": " + fixedText(p.T_C, 0) + " °C, " + fixedText(p.P_GPa, 2) + " GPa";

@@ -11,8 +11,9 @@
 namespace mantlept::geotherm {
 
 // With `fitted` the interval q0_lo..q0_hi is shaded; without it the one
-// geotherm of s.fit.q0 is drawn, and the points carry their chi².
+// geotherm of s.fit.q0 is drawn, and the points carry their chi². Throws
+// Stopped when `stopped` says stop.
 void writeDiagram(std::ostream& out, const Summary& s, const std::vector<Point>& points,
-                  bool fitted);
+                  bool fitted, const StopCheck& stopped = {});
 
 }  // namespace mantlept::geotherm

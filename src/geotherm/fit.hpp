@@ -2,12 +2,29 @@
 // This module computes in double precision.
 // The surface heat flow whose geotherm best passes through a set of
 // temperature-pressure estimates, weighted by their errors.
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "geotherm/model.hpp"
 
 namespace mantlept::geotherm {
+
+// Asked every few thousand points by the long loops of a run (reading, the
+// fit, the diagram); true means stop, and the loop throws Stopped. Empty:
+// never stops.
+using StopCheck = std::function<bool()>;
+
+// A run abandoned because its StopCheck said stop.
+struct Stopped : std::runtime_error {
+  Stopped() : std::runtime_error("mantlept: stopped") {}
+};
+
+// Throws Stopped when `stopped` says stop, asking it only every 4096th `i`.
+inline void pollStop(const StopCheck& stopped, std::size_t i) {
+  if ((i & 4095u) == 0 && stopped && stopped()) throw Stopped();
+}
 
 struct Point {
   double T_C = 0.0;
@@ -32,12 +49,13 @@ struct FitResult {
 // its variance along the geotherm, the pressure error carried through the
 // geotherm's slope at the point.
 double pointChiSquare(const Geotherm& g, const Point& p);
-double chiSquare(const Geotherm& g, const std::vector<Point>& points);
-double chiSquare(double q0, const std::vector<Point>& points);
+double chiSquare(const Geotherm& g, const std::vector<Point>& points,
+                 const StopCheck& stopped = {});
+double chiSquare(double q0, const std::vector<Point>& points, const StopCheck& stopped = {});
 
 // Minimises chi² over q0 in [kMinHeatFlow, kMaxHeatFlow] to 0.001 mW/m²; the
 // interval is where chi² rises by max(1, reduced chi²) above its least value.
-// Needs at least two points.
-FitResult fitHeatFlow(const std::vector<Point>& points);
+// Needs at least two points. Throws Stopped when `stopped` says stop.
+FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped = {});
 
 }  // namespace mantlept::geotherm

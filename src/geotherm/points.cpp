@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "tables/open_table.hpp"
 #include "tables/text_cells.hpp"
@@ -47,7 +48,8 @@ std::optional<double> number(const std::string& cell) {
 
 class PointsReader {
  public:
-  PointsReader(const PointsOptions& o, std::ostream& err) : o_(o), err_(err) {}
+  PointsReader(const PointsOptions& o, std::ostream& err, const StopCheck& stopped)
+      : o_(o), err_(err), stopped_(stopped) {}
 
   PointsRead read(tables::RowSource& src) {
     std::vector<std::string> header;
@@ -59,7 +61,8 @@ class PointsReader {
     std::vector<std::vector<std::string>> rows;
     std::vector<long> rowNumbers;
     std::vector<std::string> cells;
-    while (src.next(cells)) {
+    for (std::size_t n = 1; src.next(cells); ++n) {
+      pollStop(stopped_, n);
       if (std::all_of(cells.begin(), cells.end(),
                       [](const std::string& c) { return trim(c).empty(); }))
         continue;
@@ -120,13 +123,20 @@ class PointsReader {
   // The tidy results of the calc command: one thermometer-barometer pair.
   PointsRead readResults(const std::vector<std::vector<std::string>>& rows,
                          const std::vector<long>& rowNumbers) {
+    // The pairs in order of their first row; the message lists the first 20.
     std::vector<std::string> pairs;
-    for (const auto& r : rows) {
-      std::string p = cell(r, "thermometer") + "," + cell(r, "barometer");
-      if (std::find(pairs.begin(), pairs.end(), p) == pairs.end()) pairs.push_back(p);
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      pollStop(stopped_, i);
+      std::string p = cell(rows[i], "thermometer") + "," + cell(rows[i], "barometer");
+      if (seen.insert(p).second) pairs.push_back(std::move(p));
     }
+    constexpr std::size_t kListed = 20;
     std::string present;
-    for (const auto& p : pairs) present += (present.empty() ? "" : "; ") + p;
+    for (std::size_t i = 0; i < std::min(pairs.size(), kListed); ++i)
+      present += (present.empty() ? "" : "; ") + pairs[i];
+    if (pairs.size() > kListed)
+      present += "; and " + std::to_string(pairs.size() - kListed) + " more";
     std::string wanted = lower(o_.pair);
     wanted.erase(std::remove(wanted.begin(), wanted.end(), ' '), wanted.end());
     if (wanted.empty() && pairs.size() > 1)
@@ -143,6 +153,7 @@ class PointsReader {
     int flagged = 0;
     const bool mc = has("t_c_p16") && has("t_c_p84") && has("p_kbar_p16") && has("p_kbar_p84");
     for (std::size_t i = 0; i < rows.size(); ++i) {
+      pollStop(stopped_, i);
       const auto& r = rows[i];
       long rowNo = rowNumbers[i];
       if (!chosen(r)) continue;
@@ -226,6 +237,7 @@ class PointsReader {
     }
     PointsRead out;
     for (std::size_t i = 0; i < rows.size(); ++i) {
+      pollStop(stopped_, i);
       const auto& r = rows[i];
       long rowNo = rowNumbers[i];
       Point p;
@@ -246,18 +258,20 @@ class PointsReader {
 
   const PointsOptions& o_;
   std::ostream& err_;
+  const StopCheck& stopped_;
   std::map<std::string, std::size_t> columns_;
 };
 
 }  // namespace
 
-PointsRead readPoints(tables::RowSource& rows, const PointsOptions& options, std::ostream& notes) {
-  return PointsReader(options, notes).read(rows);
+PointsRead readPoints(tables::RowSource& rows, const PointsOptions& options, std::ostream& notes,
+                      const StopCheck& stopped) {
+  return PointsReader(options, notes, stopped).read(rows);
 }
 
-PointsRead readPoints(const PointsOptions& options, std::ostream& notes) {
+PointsRead readPoints(const PointsOptions& options, std::ostream& notes, const StopCheck& stopped) {
   std::unique_ptr<tables::RowSource> rows = tables::openTable(options.path, options.sheet);
-  return readPoints(*rows, options, notes);
+  return readPoints(*rows, options, notes, stopped);
 }
 
 }  // namespace mantlept::geotherm

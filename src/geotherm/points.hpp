@@ -35,10 +35,14 @@ struct PointsRead {
   int excluded = 0;  // calc rows of the pair that were not ok (or dropped for their flags)
 };
 
-// Reads the points of `rows` (header first). Notes go to `notes`. Throws PointsError.
-PointsRead readPoints(tables::RowSource& rows, const PointsOptions& options, std::ostream& notes);
+// Reads the points of `rows` (header first). Notes go to `notes`. Throws
+// PointsError, or Stopped when `stopped` says stop.
+PointsRead readPoints(tables::RowSource& rows, const PointsOptions& options, std::ostream& notes,
+                      const StopCheck& stopped = {});
 // Opens options.path (a table or workbook) and reads its points. Throws
-// PointsError (and tables::TableError for a table that cannot be read).
-PointsRead readPoints(const PointsOptions& options, std::ostream& notes);
+// PointsError (and tables::TableError for a table that cannot be read), or
+// Stopped.
+PointsRead readPoints(const PointsOptions& options, std::ostream& notes,
+                      const StopCheck& stopped = {});
 
 }  // namespace mantlept::geotherm

@@ -18,7 +18,7 @@ void checkRequest(const GeothermRequest& r) {
 }
 
 Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
-                        const std::string& source) {
+                        const std::string& source, const StopCheck& stopped) {
   const auto& pts = read.points;
   if (!q0 && pts.size() < 2)
     throw PointsError("mantlept: " + source + ": fewer than 2 usable points (" +
@@ -27,17 +27,17 @@ Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
   if (q0) {
     fit.q0 = fit.q0_lo = fit.q0_hi = *q0;
     fit.n_points = static_cast<int>(pts.size());
-    fit.chi2 = chiSquare(*q0, pts);
+    fit.chi2 = chiSquare(*q0, pts, stopped);
     fit.reduced_chi2 = pts.size() > 1 ? fit.chi2 / static_cast<double>(pts.size() - 1) : 0.0;
   } else {
-    fit = fitHeatFlow(pts);
+    fit = fitHeatFlow(pts, stopped);
   }
   return makeSummary(fit, read.excluded);
 }
 
 GeothermOutcome renderGeotherm(const GeothermRequest& r, PointsRead read) {
   GeothermOutcome o;
-  o.summary = geothermSummary(r.q0, read, r.points.path);
+  o.summary = geothermSummary(r.q0, read, r.points.path, r.stopped);
   o.read = std::move(read);
   std::ostringstream summary, table, svg;
   writeSummary(summary, o.summary, r.format);
@@ -47,7 +47,7 @@ GeothermOutcome renderGeotherm(const GeothermRequest& r, PointsRead read) {
     o.tableText = table.str();
   }
   if (r.svg) {
-    writeDiagram(svg, o.summary, o.read.points, !r.q0);
+    writeDiagram(svg, o.summary, o.read.points, !r.q0, r.stopped);
     o.svgText = svg.str();
   }
   return o;
@@ -56,7 +56,7 @@ GeothermOutcome renderGeotherm(const GeothermRequest& r, PointsRead read) {
 GeothermOutcome runGeotherm(const GeothermRequest& r, std::ostream& notes) {
   checkRequest(r);
   PointsRead read;
-  if (!r.points.path.empty()) read = readPoints(r.points, notes);
+  if (!r.points.path.empty()) read = readPoints(r.points, notes, r.stopped);
   return renderGeotherm(r, std::move(read));
 }
 

@@ -18,6 +18,7 @@ struct GeothermRequest {
   SummaryFormat format = SummaryFormat::Text;
   bool table = false;  // render the geotherm table
   bool svg = false;    // render the P-T diagram
+  StopCheck stopped;   // asked while reading, fitting and drawing; empty: never stops
 };
 
 struct GeothermOutcome {
@@ -32,17 +33,19 @@ struct GeothermOutcome {
 void checkRequest(const GeothermRequest& request);
 
 // The best-fit (or given) geotherm of points already read. Throws PointsError
-// naming `source` when a fit has fewer than two points.
+// naming `source` when a fit has fewer than two points, Stopped when
+// `stopped` says stop.
 Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
-                        const std::string& source);
+                        const std::string& source, const StopCheck& stopped = {});
 
 // Fits (or takes request.q0) and renders what the request asks for, from
 // points already read (the page reads them from its own row source).
-// Throws PointsError.
+// Throws PointsError, or Stopped when request.stopped says stop.
 GeothermOutcome renderGeotherm(const GeothermRequest& request, PointsRead read);
 
 // Checks the request, reads request.points (when named), fits and renders.
-// Notes go to `notes`. Throws PointsError or tables::TableError.
+// Notes go to `notes`. Throws PointsError or tables::TableError, or Stopped
+// when request.stopped says stop.
 GeothermOutcome runGeotherm(const GeothermRequest& request, std::ostream& notes);
 
 }  // namespace mantlept::geotherm

@@ -25,14 +25,21 @@ std::optional<double> determined(float v) {
   return asWritten(v);
 }
 
+constexpr int kDepthDecimals = 2;
+
+// A finite value with `decimals` decimals, never "-0.00".
+std::string fixedText(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  std::string s = buf;
+  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
+  return s;
+}
+
 void appendFixed(std::string& out, const std::optional<double>& v, int decimals) {
   out += ',';
   if (!v || !std::isfinite(*v)) return;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, *v);
-  std::string s = buf;
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  out += s;
+  out += fixedText(*v, decimals);
 }
 
 void appendShortestDouble(std::string& out, const std::optional<double>& v) {
@@ -44,13 +51,19 @@ void appendShortestDouble(std::string& out, const std::optional<double>& v) {
 }  // namespace
 
 GarnetOxides garnetOxides(const Association& a) {
+  // Oxide numbers in the column order of OxideValues.
+  constexpr int kTiO2 = 1, kAl2O3 = 2, kCr2O3 = 3, kMnO = 5, kNa2O = 8;
   const OxideValues& ox = a.ox[Gar];
+  auto given = [&a](int oxide, float v) -> std::optional<double> {
+    if (!a.determined(Gar, oxide)) return std::nullopt;
+    return asWritten(v);
+  };
   GarnetOxides g;
-  g.TiO2 = asWritten(ox.TiO2);
-  g.Al2O3 = asWritten(ox.Al2O3);
-  g.Cr2O3 = asWritten(ox.Cr2O3);
-  g.MnO = asWritten(ox.MnO);
-  g.Na2O = asWritten(ox.Na2O);
+  g.TiO2 = given(kTiO2, ox.TiO2);
+  g.Al2O3 = given(kAl2O3, ox.Al2O3);
+  g.Cr2O3 = given(kCr2O3, ox.Cr2O3);
+  g.MnO = given(kMnO, ox.MnO);
+  g.Na2O = given(kNa2O, ox.Na2O);
   g.CaO = determined(ox.CaO);
   g.MgO = determined(ox.MgO);
   // Ferric iron of the analysis joins the total as FeO.
@@ -83,6 +96,11 @@ Grain evaluateGrain(const Association& a, const GrainSettings& s,
   return g;
 }
 
+double writtenDepth(double depth_km) {
+  if (!std::isfinite(depth_km)) return depth_km;
+  return std::strtod(fixedText(depth_km, kDepthDecimals).c_str(), nullptr);
+}
+
 std::string grainHeader() {
   return "sample,class,ca_intercept,mg_number,Cr2O3,CaO,Ni_ppm,T_C,depth_km,P_GPa,"
          "in_diamond_window\n";
@@ -98,7 +116,8 @@ void appendGrainRow(std::string& out, const Grain& g) {
   appendShortestDouble(out, g.oxides.CaO);
   appendShortestDouble(out, g.ni_ppm);
   appendFixed(out, g.T_C, 1);
-  appendFixed(out, g.depth ? std::optional<double>(g.depth->depth_km) : std::nullopt, 2);
+  appendFixed(out, g.depth ? std::optional<double>(g.depth->depth_km) : std::nullopt,
+              kDepthDecimals);
   appendFixed(out, g.depth ? std::optional<double>(g.depth->P_GPa) : std::nullopt, 3);
   out += ',';
   if (g.depth) out += g.depth->inDiamondWindow ? "true" : "false";

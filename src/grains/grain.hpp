@@ -31,7 +31,8 @@ struct Grain {
 };
 
 // The garnet of an association as its oxides, each the decimal the table
-// holds; CaO, MgO and FeOt of 0 count as not determined (no garnet lacks them).
+// holds; an oxide the table left blank is not determined, a bdl cell is 0.
+// CaO, MgO and FeOt of 0 count as not determined too (no garnet lacks them).
 GarnetOxides garnetOxides(const Association& a);
 
 // Ni of the garnet in ppm: the ppm value read, else NiO wt% / 1.2725e-4;
@@ -42,6 +43,10 @@ std::optional<double> garnetNi_ppm(const Association& a);
 // which must hold one.
 Grain evaluateGrain(const Association& a, const GrainSettings& s,
                     const GeothermProjection* projection);
+
+// The depth of a grain as its row writes it (2 decimals), read back: the
+// depth the sections count, so that a row at 140.00 km is in the 140 km bin.
+double writtenDepth(double depth_km);
 
 // sample,class,ca_intercept,mg_number,Cr2O3,CaO,Ni_ppm,T_C,depth_km,P_GPa,in_diamond_window
 std::string grainHeader();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -33,6 +34,13 @@ std::string xmlText(const std::string& s) {
   return r;
 }
 
+// A bin edge as the sections file writes it.
+std::string edgeText(double km) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", km);
+  return buf;
+}
+
 }  // namespace
 
 Population::Population(double bin_km) : bin_km_(bin_km) {
@@ -40,6 +48,18 @@ Population::Population(double bin_km) : bin_km_(bin_km) {
   auto n = static_cast<std::size_t>(std::ceil(geotherm::kMaxDepthKm / bin_km_ - 1e-9));
   bins_.assign(std::max<std::size_t>(n, 1), {});
   binNone_.assign(bins_.size(), 0);
+  for (std::size_t i = 0; i < bins_.size(); ++i)
+    tops_.push_back(std::strtod(edgeText(binTop(i)).c_str(), nullptr));
+}
+
+std::size_t Population::binOf(double depth_km) const {
+  const std::size_t last = bins_.size() - 1;
+  // The bin by division, then moved to the edges as written (0.3 / 0.1 is 2.99...).
+  auto i = static_cast<std::size_t>(std::max(0.0, std::floor(depth_km / bin_km_)));
+  i = std::min(i, last);
+  while (i < last && depth_km >= tops_[i + 1]) ++i;
+  while (i > 0 && depth_km < tops_[i]) --i;
+  return i;
 }
 
 double Population::binBottom(std::size_t i) const {
@@ -58,8 +78,7 @@ void Population::add(const Grain& g) {
   if (!g.depth) return;
   depths_.push_back(g.depth->depth_km);
   if (g.depth->inDiamondWindow) ++inWindow_;
-  auto bin = static_cast<std::size_t>(std::max(0.0, std::floor(g.depth->depth_km / bin_km_)));
-  bin = std::min(bin, bins_.size() - 1);
+  const std::size_t bin = binOf(writtenDepth(g.depth->depth_km));
   if (k < 0)
     ++binNone_[bin];
   else
@@ -123,10 +142,7 @@ void writeSections(std::ostream& out, const Population& p) {
   for (GarnetClass c : kClassOrder) out << ',' << className(c);
   out << '\n';
   for (std::size_t i = 0; i < p.binCount(); ++i) {
-    char top[32], bottom[32];
-    std::snprintf(top, sizeof top, "%g", p.binTop(i));
-    std::snprintf(bottom, sizeof bottom, "%g", p.binBottom(i));
-    out << top << ',' << bottom << ',' << p.binTotal(i);
+    out << edgeText(p.binTop(i)) << ',' << edgeText(p.binBottom(i)) << ',' << p.binTotal(i);
     for (std::size_t k = 0; k < kClassOrder.size(); ++k) out << ',' << p.binCount(i, k);
     out << '\n';
   }

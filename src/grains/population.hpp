@@ -18,6 +18,8 @@ constexpr double kDefaultBinKm = 10.0;
 class Population {
  public:
   // Bins of `bin_km` from 0 to 300 km (the last one also holds 300 km itself).
+  // A grain is counted in the bin of its depth as its row writes it, between
+  // the bin's edges as the sections write them.
   explicit Population(double bin_km = kDefaultBinKm);
 
   void add(const Grain& g);
@@ -42,6 +44,8 @@ class Population {
     return bins_[i][orderIndex];
   }
   std::int64_t binWithoutClass(std::size_t i) const { return binNone_[i]; }
+  // The bin that counts a grain whose row gives `depth_km`.
+  std::size_t binOf(double depth_km) const;
 
  private:
   double bin_km_;
@@ -49,6 +53,7 @@ class Population {
   std::array<std::int64_t, kClassOrder.size()> classes_{};
   std::vector<std::array<std::int64_t, kClassOrder.size()>> bins_;
   std::vector<std::int64_t> binNone_;   // projected grains without a class
+  std::vector<double> tops_;            // each bin's top as the sections write it
   mutable std::vector<double> depths_;  // 8 bytes a projected grain, for the median
 };
 

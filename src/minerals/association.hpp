@@ -3,6 +3,7 @@
 // coexisting minerals of one sample, before formula recalculation.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,15 @@ struct Association {
   std::array<OxideValues, kSlotCount> ox{};
   std::array<bool, kSlotCount> present{};  // slot holds an analysis
   std::array<double, kSlotCount> niPpm{};  // Ni in ppm as a table gave it; 0: none
+  // Bit k (oxide k in the column order of OxideValues) of a slot: no analysis
+  // of the slot determined the oxide (its cells were blank or its column
+  // absent). A 0, bdl or negative cell is determined as 0. Inputs that cannot
+  // tell a blank from a 0 (the fixed-column file) leave every bit clear.
+  std::array<std::uint16_t, kSlotCount> undetermined{};
+
+  bool determined(int slot, int oxide) const {
+    return (undetermined[static_cast<std::size_t>(slot)] & (1u << oxide)) == 0;
+  }
 
   void clear() {
     info.set("", "");
@@ -41,6 +51,7 @@ struct Association {
     ox.fill(OxideValues{});
     present.fill(false);
     niPpm.fill(0.0);
+    undetermined.fill(0);
   }
 };
 

@@ -8,7 +8,8 @@ namespace mantlept {
 
 std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0,
                                                  const std::string& fit, const std::string& pair,
-                                                 bool quiet, std::ostream& err) {
+                                                 bool quiet, std::ostream& err,
+                                                 const std::function<bool()>& stopped) {
   if (!q0 && fit.empty()) return std::nullopt;
   geotherm::GeothermRequest r;
   r.q0 = q0;
@@ -17,8 +18,8 @@ std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0
   r.points.quiet = quiet;
   geotherm::checkRequest(r);
   if (q0) return geotherm::computeGeotherm(*q0);
-  geotherm::PointsRead read = geotherm::readPoints(r.points, err);
-  geotherm::Summary s = geotherm::geothermSummary(std::nullopt, read, fit);
+  geotherm::PointsRead read = geotherm::readPoints(r.points, err, stopped);
+  geotherm::Summary s = geotherm::geothermSummary(std::nullopt, read, fit, stopped);
   if (s.fit.at_edge && !quiet)
     err << "mantlept: warning: the best heat flow lies on the edge of 25-120 mW/m²\n";
   return s.best;

@@ -20,10 +20,12 @@ namespace mantlept {
 // The geotherm grains are projected onto: `q0` (mW/m2), or the best fit to
 // the P-T points of `fit` (of calc results of `pair` when given), exactly as
 // `geotherm` fits them; none without either. Warnings go to `err` unless
-// `quiet`. Throws as the geotherm's points reader does.
+// `quiet`. Throws as the geotherm's points reader does, and
+// geotherm::Stopped when `stopped` says stop while the points are read or fitted.
 std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0,
                                                  const std::string& fit, const std::string& pair,
-                                                 bool quiet, std::ostream& err);
+                                                 bool quiet, std::ostream& err,
+                                                 const std::function<bool()>& stopped = {});
 
 struct GrainsRun {
   grains::Population population;

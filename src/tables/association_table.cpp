@@ -294,7 +294,7 @@ double AssociationTable::value(int column, int oxide, double factor, bool& isBla
   }
   // Compilations mark "not determined" with negative numbers.
   if (cell.value < 0) {
-    diagnostics_.tally("negative", "negative cells read as not determined (0), by column",
+    diagnostics_.tally("negative", "negative cells read as 0 (below detection), by column",
                        printable(header_[static_cast<std::size_t>(column)]));
     return 0;
   }

@@ -227,6 +227,7 @@ bool Compilation::next(Association& a) {
         // rounded to single precision once.
         ox[k] = s.count[kk] == 0 ? 0.0f
                                  : static_cast<Real>(s.sum[kk] / static_cast<double>(s.count[kk]));
+        if (s.count[kk] == 0) a.undetermined[slot] |= static_cast<std::uint16_t>(1u << k);
         if (ox[k] != 0) a.present[slot] = true;
       }
       if (s.niPpmCount > 0) a.niPpm[slot] = s.niPpm / s.niPpmCount;

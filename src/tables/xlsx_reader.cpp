@@ -99,6 +99,8 @@ std::string_view expatAttribute(const char** atts, std::string_view name) {
   return {};
 }
 
+const StopFlag* stopFlag = nullptr;
+
 std::string unreadable(const std::string& fileName, const std::string& reason) {
   return "mantlept: " + fileName + ": not a readable .xlsx workbook (" + reason + ")";
 }
@@ -589,6 +591,8 @@ class Archive {
     auto handle = std::shared_ptr<zip_file_t>(file, [](zip_file_t* f) { zip_fclose(f); });
     auto total = std::make_shared<std::size_t>(0);
     return [this, handle, total, cap, name](char* to, std::size_t size) -> std::size_t {
+      if (stopFlag != nullptr && *stopFlag != 0)
+        throw TableError("mantlept: " + fileName_ + ": reading stopped");
       zip_int64_t got = zip_fread(handle.get(), to, size);
       if (got < 0) fail(printable(name, 200) + ": " + zip_file_strerror(handle.get()));
       *total += static_cast<std::size_t>(got);
@@ -639,6 +643,8 @@ std::string quotedNames(const std::vector<std::string>& names) {
 }
 
 }  // namespace
+
+void stopWorkbookReadsWith(const StopFlag* flag) { stopFlag = flag; }
 
 struct XlsxReader::Parsed {
   std::string bytes;  // the workbook, when read from a pipe

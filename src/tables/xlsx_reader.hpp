@@ -15,9 +15,16 @@
 #include <string_view>
 #include <vector>
 
+#include "core/stop_request.hpp"
 #include "tables/row_source.hpp"
 
 namespace mantlept::tables {
+
+// One part of a workbook can take seconds to inflate within one row (a sheet
+// of blanks, a large shared-string part). The front end that owns the stop
+// request hands it over once; every part then asks it between chunks and
+// ends with a TableError once a stop is asked for. None: never asked.
+void stopWorkbookReadsWith(const StopFlag* flag);
 
 // Fills up to `size` bytes at `to`; 0 at the end. May throw TableError.
 using ByteSource = std::function<std::size_t(char* to, std::size_t size)>;

@@ -75,6 +75,124 @@ TEST(GrainsCommand, GrainsSharingASampleNameStaySeparate) {
   EXPECT_EQ(run.err.find("averaged"), std::string::npos) << run.err;
 }
 
+// The rows of a CSV text without its header, each split at its commas.
+std::vector<std::vector<std::string>> csvRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::size_t start = text.find('\n') + 1;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::vector<std::string> cells;
+    std::string line = text.substr(start, end - start) + ",";
+    for (std::size_t at = 0, comma; (comma = line.find(',', at)) != std::string::npos;
+         at = comma + 1)
+      cells.push_back(line.substr(at, comma - at));
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+// A garnet with 4 wt% Cr2O3 and 5 wt% CaO at Mg# 0.80 (MgO 16.12 with FeOt
+// 7.185) is G9 whatever its TiO2: Ca-intercept 5 - 0.25 x 4 = 4.0. Without
+// Cr2O3 (0, below detection) it is G4: CaO 2-6, Mg# 0.3-0.9, TiO2 0.30 below
+// 2.13 - 2.1 x 0.80 = 0.45. A blank cell, or no column at all, is not
+// determined and leaves no class; a bdl, "<", negative or 0 cell is 0.
+TEST(GrainsCommand, BlankOxidesLeaveNoClassAndBdlOnesReadAsZero) {
+  const std::string header = "Sample,TiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MnO_Gt,MgO_Gt,CaO_Gt\n";
+  struct Case {
+    const char* row;  // after the sample name
+    const char* expected;
+  };
+  const std::vector<std::pair<std::string, Case>> cases = {
+      {"blank TiO2", {",20,4.0,7.185,0.30,16.12,5.0", ""}},
+      {"spaces TiO2", {"  ,20,4.0,7.185,0.30,16.12,5.0", ""}},
+      {"bdl TiO2", {"bdl,20,4.0,7.185,0.30,16.12,5.0", "G9"}},
+      {"<0.02 TiO2", {"<0.02,20,4.0,7.185,0.30,16.12,5.0", "G9"}},
+      {"-1 TiO2", {"-1,20,4.0,7.185,0.30,16.12,5.0", "G9"}},
+      {"zero TiO2", {"0,20,4.0,7.185,0.30,16.12,5.0", "G9"}},
+      {"given TiO2", {"0.30,20,4.0,7.185,0.30,16.12,5.0", "G9"}},
+      {"blank MnO", {"0.30,20,4.0,7.185,,16.12,5.0", ""}},
+      {"blank Cr2O3", {"0.30,20,,7.185,0.30,16.12,5.0", ""}},
+      {"bdl Cr2O3", {"0.30,20,bdl,7.185,0.30,16.12,5.0", "G4"}},
+      {"blank CaO", {"0.30,20,4.0,7.185,0.30,16.12,", ""}},
+  };
+  std::string table = header;
+  for (const auto& [name, c] : cases) table += name + "," + c.row + "\n";
+  ProgramRun run = runCommand({"grains", "g.csv", "-o", "rows.csv"}, {{"g.csv", table}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto rows = csvRows(run.file("rows.csv"));
+  ASSERT_EQ(rows.size(), cases.size());
+  long unclassed = 0;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(rows[i][0], cases[i].first);
+    EXPECT_EQ(rows[i][1], cases[i].second.expected) << cases[i].first;
+    if (std::string(cases[i].second.expected).empty()) ++unclassed;
+  }
+  EXPECT_NE(run.err.find("note: " + std::to_string(unclassed) +
+                         " garnets without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 left without a "
+                         "class"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("class_G9: 5\n"), std::string::npos) << run.out;
+
+  // A table without a TiO2 column cannot tell G9 from the high-Ti classes either.
+  ProgramRun noColumn = runCommand(
+      {"grains", "g.csv", "-o", "rows.csv"},
+      {{"g.csv", "Sample,Cr2O3_Gt,FeOt_Gt,MnO_Gt,MgO_Gt,CaO_Gt\nx,4.0,7.185,0.30,16.12,5.0\n"}});
+  ASSERT_EQ(noColumn.status, 0) << noColumn.err;
+  EXPECT_EQ(csvRows(noColumn.file("rows.csv")).at(0).at(1), "");
+  EXPECT_NE(noColumn.err.find("note: 1 garnet without"), std::string::npos) << noColumn.err;
+}
+
+// Depth sections recounted from the grain rows: every grain in the bin whose
+// edges, as the sections file writes them, hold its depth as its row writes
+// it. Bins of 0.1 km put an edge at every tenth of the hundredths the rows
+// write; grains whose depths round onto an edge (139.996 written 140.00)
+// and edges that division misses (0.3 / 0.1 = 2.999...) must both agree.
+TEST(GrainsCommand, SectionsAgreeWithTheDepthsOfTheGrainRows) {
+  std::string table = "Sample,TiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MnO_Gt,MgO_Gt,CaO_Gt,Ni_Gt\n";
+  for (int i = 0; i < 1500; ++i) {
+    char row[160];
+    // Ni from 8 to 98 ppm in uneven steps; G9 and G10D grains alternating.
+    std::snprintf(row, sizeof row, "g%d,0.02,18,%s,7.185,0.30,%s,%s,%.4f\n", i,
+                  i % 2 ? "8.0" : "4.0", i % 2 ? "22.837" : "16.12", i % 2 ? "2.0" : "5.0",
+                  8.0 + 0.0601 * i);
+    table += row;
+  }
+  for (const char* bin : {"0.1", "10", "7"}) {
+    ProgramRun run = runCommand({"grains", "g.csv", "--q0", "40", "--bin", bin, "-o", "rows.csv",
+                                 "--sections", "s.csv", "-q"},
+                                {{"g.csv", table}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Depths and edges in hundredths of a km, from the text of both files.
+    auto hundredths = [](const std::string& text) {
+      const std::size_t point = text.find('.');
+      std::string whole = text.substr(0, point), fraction;
+      if (point != std::string::npos) fraction = text.substr(point + 1);
+      fraction = (fraction + "00").substr(0, 2);
+      return std::stol(whole) * 100 + std::stol(fraction);
+    };
+    const auto sections = csvRows(run.file("s.csv"));
+    ASSERT_FALSE(sections.empty());
+    std::vector<long> tops, counted(sections.size(), 0);
+    for (const auto& s : sections) tops.push_back(hundredths(s[0]));
+    int onAnEdge = 0;
+    for (const auto& grain : csvRows(run.file("rows.csv"))) {
+      if (grain[8].empty()) continue;
+      const long depth = hundredths(grain[8]);
+      std::size_t b = 0;
+      while (b + 1 < tops.size() && depth >= tops[b + 1]) ++b;
+      ++counted[b];
+      if (depth == tops[b]) ++onAnEdge;
+    }
+    // The case reaches the edges it is meant to test.
+    if (std::string(bin) == "0.1") {
+      EXPECT_GT(onAnEdge, 20);
+    }
+    for (std::size_t b = 0; b < sections.size(); ++b)
+      EXPECT_EQ(std::stol(sections[b][2]), counted[b])
+          << "bin " << bin << " from " << sections[b][0];
+  }
+}
+
 TEST(GrainsCommand, RefusesBadInputAndLeavesNoFile) {
   const std::string noGarnet = "Sample,SiO2_Opx,MgO_Opx\na,57,34\n";
   const std::string onePoint = "T_C,P_GPa\n1000,4\n";

@@ -330,5 +330,52 @@ TEST(HostileSignals, AStopWhileReadingAnInputThatNeverEnds) {
   }
 }
 
+// 300,000 points scattered about a geotherm: reading them takes a fraction
+// of a second, the fit several seconds (each of its 200 or so chi² sums
+// passes over every point).
+std::string manyPoints() {
+  std::string text = "T_C,P_GPa\n";
+  char row[32];
+  for (int i = 0; i < 300000; ++i) {
+    const double P = 1.5 + 2.5 * (i % 997) / 997.0;
+    std::snprintf(row, sizeof row, "%.1f,%.3f\n", 600.0 + 150.0 * P + (i % 81) - 40, P);
+    text += row;
+  }
+  return text;
+}
+
+// A stop during a long fit, of `geotherm` or of the geotherm of `grains
+// --fit`, ends the command promptly with 128 + the signal and no file left.
+// The signal comes once the points are read (the fit alone takes several
+// seconds of one core).
+TEST(HostileSignals, AStopDuringALongGeothermFit) {
+  struct Case {
+    std::vector<std::string> args;
+    int signal;
+  };
+  const std::vector<Case> cases = {
+      {{"geotherm", "p.csv", "-o", "t.csv", "--svg", "d.svg"}, SIGINT},
+      {{"grains", "g.csv", "--fit", "p.csv", "-o", "t.csv", "--svg", "d.svg"}, SIGHUP},
+  };
+  const std::string points = manyPoints();
+  for (const Case& c : cases) {
+    ChildOptions options;
+    options.files = {{"p.csv", points},
+                     {"g.csv", "Sample,CaO_Gt,MgO_Gt,FeOt_Gt,Ni_Gt\ng,5,20,7,50\n"}};
+    options.args = c.args;
+    ChildRun child(options);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    auto sent = std::chrono::steady_clock::now();
+    child.sendSignal(c.signal);
+    ProgramRun run = finishWithin(child, 30);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    EXPECT_EQ(run.status, 128 + c.signal) << argsText(c.args) << "\n" << run.err;
+    // Far less than the rest of the fit; a second or so on a busy machine.
+    EXPECT_LT(seconds, 2.0) << argsText(c.args);
+    EXPECT_NE(run.err.find("stopped"), std::string::npos) << run.err;
+    EXPECT_EQ(folderNames(run.dir), (std::set<std::string>{"g.csv", "p.csv"})) << argsText(c.args);
+  }
+}
+
 }  // namespace
 }  // namespace mantlept::e2e

@@ -1,11 +1,20 @@
 // This test computes in double precision.
-// The chi² of points against a geotherm and the heat-flow fit.
+// The chi² of points against a geotherm and the heat-flow fit, and the stop
+// checks of the long loops of a run.
 #include "geotherm/fit.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
+#include <sstream>
+
+#include "geotherm/diagram.hpp"
+#include "geotherm/points.hpp"
+#include "geotherm/summary.hpp"
 
 namespace mantlept::geotherm {
 namespace {
@@ -87,6 +96,75 @@ TEST(GeothermFit, PointsColderThanAnyGeothermSitOnTheEdge) {
   EXPECT_TRUE(r.at_edge);
   EXPECT_NEAR(r.q0, kMinHeatFlow, 0.01);
   EXPECT_NEAR(r.q0_lo, kMinHeatFlow, 1e-9);
+}
+
+// A stop check that counts how often it is asked and says stop from the
+// `stopAt`-th ask on (0: never).
+struct CountingStop {
+  int asks = 0;
+  int stopAt = 0;
+  StopCheck check() {
+    return [this] { return ++asks == stopAt || (stopAt > 0 && asks > stopAt); };
+  }
+};
+
+// Every long loop asks its check every 4096 points (or rows), and throws
+// Stopped at the first ask that says stop, leaving the rest undone.
+TEST(GeothermStop, LongLoopsAskEvery4096PointsAndStopAtOnce) {
+  const std::vector<Point> pts = synthetic(44.0, 10000, 3);  // asked at 0, 4096 and 8192
+  const Geotherm g = computeGeotherm(44.0);
+  const Summary summary = makeSummary(fitHeatFlow(synthetic(44.0, 40, 5)), 0);
+  const std::string table = (std::filesystem::path(::testing::TempDir()) / "stop_pts.csv").string();
+  {
+    std::ofstream f(table);
+    f << "T_C,P_GPa\n";
+    for (int i = 0; i < 10000; ++i) f << 900 + i % 300 << ",3.5\n";
+  }
+  struct Case {
+    const char* what;
+    std::function<void(const StopCheck&)> run;
+    int asksOfOneRun;  // never stopped
+  };
+  const std::vector<Case> cases = {
+      {"chi2 of one geotherm", [&](const StopCheck& c) { chiSquare(g, pts, c); }, 3},
+      {"diagram",
+       [&](const StopCheck& c) {
+         std::ostringstream svg;
+         writeDiagram(svg, summary, pts, true, c);
+       },
+       3},
+      // The rows as read (asked before rows 4096 and 8192: counting from 1), then
+      // the points made of them (at 0, 4096 and 8192).
+      {"points",
+       [&](const StopCheck& c) {
+         std::ostringstream notes;
+         PointsOptions o;
+         o.path = table;
+         readPoints(o, notes, c);
+       },
+       5},
+  };
+  for (const Case& c : cases) {
+    CountingStop never;
+    c.run(never.check());
+    EXPECT_EQ(never.asks, c.asksOfOneRun) << c.what;
+    CountingStop second{0, 2};
+    EXPECT_THROW(c.run(second.check()), Stopped) << c.what;
+    EXPECT_EQ(second.asks, 2) << c.what;
+  }
+
+  // The fit asks at least three times for each of its more than 100 chi²
+  // sums, gives the same heat flow as without a check, and stops at once.
+  CountingStop never;
+  const FitResult checked = fitHeatFlow(pts, never.check());
+  EXPECT_GT(never.asks, 300);
+  EXPECT_EQ(never.asks % 3, 0);
+  EXPECT_EQ(checked.q0, fitHeatFlow(pts).q0);
+  for (int at : {1, 200, never.asks}) {
+    CountingStop stop{0, at};
+    EXPECT_THROW(fitHeatFlow(pts, stop.check()), Stopped) << at;
+    EXPECT_EQ(stop.asks, at);
+  }
 }
 
 }  // namespace

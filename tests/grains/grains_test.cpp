@@ -250,7 +250,7 @@ Grain grainAt(GarnetClass c, std::optional<double> depth, bool window = false) {
 TEST(Population, BinsCountsAndSummary) {
   Population p(10.0);
   ASSERT_EQ(p.binCount(), 30u);
-  p.add(grainAt(GarnetClass::G9, 9.999));
+  p.add(grainAt(GarnetClass::G9, 9.994));  // written 9.99
   p.add(grainAt(GarnetClass::G9, 10.0));
   p.add(grainAt(GarnetClass::G10D, 155.0, true));
   p.add(grainAt(GarnetClass::None, 155.5, true));
@@ -281,6 +281,32 @@ TEST(Population, BinsCountsAndSummary) {
   Population uneven(7.0);
   EXPECT_EQ(uneven.binCount(), 43u);
   EXPECT_DOUBLE_EQ(uneven.binBottom(42), 300.0);
+}
+
+// A grain is counted where its depth as written (2 decimals) lies between the
+// bin edges as written (%g): 139.996 km is written 140.00 and counted in
+// 140-150; 0.3 km lies in 0.3-0.4 though 0.3 / 0.1 is 2.9999999999999996.
+TEST(Population, BinsFollowTheDepthsAndEdgesAsWritten) {
+  EXPECT_EQ(writtenDepth(139.996), 140.0);
+  EXPECT_EQ(writtenDepth(139.9949), 139.99);
+  EXPECT_EQ(writtenDepth(0.004), 0.0);
+  ASSERT_LT(std::floor(0.3 / 0.1), 3.0);  // the division this test guards against
+  struct Case {
+    double bin, depth;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {10.0, 139.996, 14}, {10.0, 139.9949, 13}, {10.0, 140.0, 14},   {10.0, 9.999, 1},
+      {10.0, 0.0, 0},      {10.0, 300.0, 29},    {10.0, 299.999, 29}, {0.1, 0.3, 3},
+      {0.1, 0.29, 2},      {0.1, 0.7, 7},        {0.1, 299.99, 2999}, {0.1, 300.0, 2999},
+      {7.0, 293.999, 42},  {7.0, 41.996, 6},     {7.0, 41.994, 5},    {0.3, 0.9, 3},
+  };
+  for (const Case& c : cases) {
+    Population p(c.bin);
+    EXPECT_EQ(p.binOf(writtenDepth(c.depth)), c.expected) << c.bin << " km bins, " << c.depth;
+    p.add(grainAt(GarnetClass::G9, c.depth));
+    EXPECT_EQ(p.binTotal(c.expected), 1) << c.bin << " km bins, " << c.depth;
+  }
 }
 
 TEST(Population, SummaryWithoutAndWithAGeotherm) {

@@ -292,6 +292,27 @@ def test_grains_as_the_command(cli, tmp_path):
                      if c.endswith("_Gt")]))
 
 
+def test_grains_blank_oxides_leave_no_class(cli, tmp_path):
+    # 4 wt% Cr2O3 and 5 wt% CaO at Mg# 0.80 is G9 (Ca-intercept 4.0) whatever
+    # its TiO2; without TiO2 it has no class, with TiO2 below detection it is G9.
+    garnet = dict(Cr2O3_Gt=4.0, FeOt_Gt=7.185, MnO_Gt=0.30, MgO_Gt=16.12, CaO_Gt=5.0)
+    numbers = pd.DataFrame([dict(Sample="blank", TiO2_Gt=np.nan, **garnet),
+                            dict(Sample="given", TiO2_Gt=0.30, **garnet)])
+    frame, summary = mantlept.grains(numbers)
+    assert frame["class"].tolist() == ["", "G9"]
+    assert summary["class_G9"] == 1
+    with pytest.warns(UserWarning, match="1 garnet without CaO, Cr2O3, MgO, FeOt, MnO or TiO2"):
+        mantlept.grains(numbers)
+    text = numbers.assign(TiO2_Gt=["", "bdl"])  # a column of text cells
+    frame, _ = mantlept.grains(text)
+    assert frame["class"].tolist() == ["", "G9"]
+    path = tmp_path / "g.csv"
+    text.to_csv(path, index=False)
+    cli("grains", path, "-o", tmp_path / "rows.csv", "-q")
+    rows = list(csv.reader(io.StringIO((tmp_path / "rows.csv").read_text())))
+    assert [r[1] for r in rows[1:]] == frame["class"].tolist()
+
+
 def frame_as_csv(frame):
     """A data frame of formula or site rows written back as the command writes them."""
     out = io.StringIO()

@@ -153,7 +153,7 @@ TEST(ColumnarRows, CellsAndErrorsOfHeldNumbers) {
   EXPECT_EQ(cells[0], "1234.5677");
   EXPECT_FALSE(shown.next(cells));
 
-  // Row 3 holds -0.01 Al2O3, read as not determined (0) with a note; row 4
+  // Row 3 holds -0.01 Al2O3, read as 0 (below detection) with a note; row 4
   // holds 1e7 SiO2, more than a whole analysis.
   {
     std::unique_ptr<AnalysisInput> input = tableAnalyses(make(ColumnarRows::NumberText::Marker, 2));

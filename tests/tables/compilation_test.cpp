@@ -104,7 +104,7 @@ TEST(Compilation, SpotsOfSeveralFilesJoinedAndAveraged) {
   std::string notes = printed(d);
   for (const char* note : {
            "note: columns not used: \"CITATION\", \"LOCATION\", \"SPOT\"\n",
-           "note: negative cells read as not determined (0), by column: \"NA2O(WT%)\" (1)\n",
+           "note: negative cells read as 0 (below detection), by column: \"NA2O(WT%)\" (1)\n",
            "note: rows of minerals the program does not know are skipped: \"PHLOGOPITE\" (1)\n",
            "note: 2 sample-mineral groups were averaged from 4 analyses\n",
            "note: 1 sample has no analysis of a mineral the program uses and gives no rows\n"})
@@ -279,6 +279,42 @@ TEST(Compilation, NickelInPpmWhereARowHasIt) {
   ASSERT_EQ(all.size(), 2u);
   EXPECT_NEAR(all[0].ox[Ol].NiO, 0.40, 1e-7);
   EXPECT_NEAR(all[1].ox[Ol].NiO, 3000 * kNiPpmToNiO, 1e-7);
+}
+
+// An oxide is not determined for a mineral when no analysis of it gave the
+// oxide a value: blank cells (or blanks only), or no column; a bdl, "<" or
+// negative cell is determined as 0, and one determined spot is enough.
+TEST(Compilation, OxidesNoAnalysisDeterminedAreMarked) {
+  constexpr int kTiO2 = 1, kCr2O3 = 3, kMnO = 5;
+  Diagnostics d;
+  std::vector<Association> all = compile({writeFile("determined.csv",
+                                                    "Sample,Mineral,TiO2,Cr2O3,MgO\n"
+                                                    "blank,Gt,,4.0,20\n"
+                                                    "spaces,Gt,  ,4.0,20\n"
+                                                    "bdl,Gt,bdl,4.0,20\n"
+                                                    "less,Gt,<0.02,4.0,20\n"
+                                                    "negative,Gt,-1,4.0,20\n"
+                                                    "zero,Gt,0,4.0,20\n"
+                                                    "onespot,Gt,,4.0,20\n"
+                                                    "onespot,Gt,0.30,,20\n"
+                                                    "twoblank,Gt,,4.0,20\n"
+                                                    "twoblank,Gt,,4.0,21\n")},
+                                         d);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"blank", false},   {"spaces", false}, {"bdl", true},     {"less", true},
+      {"negative", true}, {"zero", true},    {"onespot", true}, {"twoblank", false}};
+  ASSERT_EQ(all.size(), expected.size());
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(all[i].sample, expected[i].first);
+    EXPECT_EQ(all[i].determined(Gar, kTiO2), expected[i].second) << all[i].sample;
+    EXPECT_TRUE(all[i].determined(Gar, kCr2O3)) << all[i].sample;
+    EXPECT_FALSE(all[i].determined(Gar, kMnO)) << all[i].sample;  // no column
+  }
+  EXPECT_NEAR(all[6].ox[Gar].TiO2, 0.30, 1e-7);  // the one spot that gives it
+  // Inputs that cannot tell (an association filled by hand) leave all determined.
+  Association a;
+  a.clear();
+  EXPECT_TRUE(a.determined(Gar, kTiO2));
 }
 
 TEST(Compilation, Latin1FileReadAsUtf8) {

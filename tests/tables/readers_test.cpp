@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -270,6 +271,38 @@ TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
     EXPECT_EQ(got, (Rows{{"Sample", "SiO2"}, {"K&1<2", "4"}, {}})) << piece;
     EXPECT_EQ(numbers, (std::vector<long>{1, 3, 4})) << piece;
   }
+}
+
+// A stop asked for while a sheet inflates ends the read at the next piece
+// of the part, long before the sheet's end; without one every row is read.
+TEST(XlsxReader, AStopRequestEndsTheReadAtTheNextPieceOfAPart) {
+  std::vector<std::string> shared;
+  Rows grid = {{"Sample", "SiO2", "Note"}};
+  const std::string note(200, 'x');  // 5,000 rows: the sheet inflates in many 64 kB pieces
+  for (int i = 0; i < 5000; ++i) grid.push_back({"S" + std::to_string(i), "40.5", note});
+  const std::string path = writeWorkbook("stop.xlsx", {{"Data", gridXml(grid, shared)}}, shared);
+  StopFlag flag{0};
+  stopWorkbookReadsWith(&flag);
+  struct Forget {
+    ~Forget() { stopWorkbookReadsWith(nullptr); }
+  } forget;
+  {
+    XlsxReader all(path, "");
+    EXPECT_EQ(readAll(all).size(), grid.size());
+  }
+  XlsxReader reader(path, "");
+  std::vector<std::string> cells;
+  ASSERT_TRUE(reader.next(cells));
+  flag = SIGINT;
+  long read = 1;
+  try {
+    while (reader.next(cells)) ++read;
+    ADD_FAILURE() << "read to the end after the stop";
+  } catch (const TableError& e) {
+    EXPECT_NE(std::string(e.what()).find("stop.xlsx: reading stopped"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_LT(read, 1000);  // the rows of the pieces inflated already (64 kB each)
 }
 
 TEST(XlsxReader, DocumentTypeDeclarationsAreRefused) {
