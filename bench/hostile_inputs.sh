@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Peak memory and time of reading inputs built to be expensive: a workbook
-# whose sheet inflates past the part limit (a zip bomb), a sheet of 1,000,000
-# rows, a table with a 10 MB line, and a long table of 120,000 unknown mineral
-# labels. Each line: case, exit status, wall s, peak RSS (MB), input size (MB).
+# Peak memory and time of reading inputs built to be expensive: workbooks
+# whose parts inflate to gigabytes (zip bombs: blanks past the part limit,
+# 3 GiB of empty cells in one row, empty rows to just under the part limit,
+# shared strings to just under it), a sheet of 1,000,000 rows, a table with a
+# 10 MB line, and a long table of 120,000 unknown mineral labels. Each line: case, exit status, wall s, peak RSS (MB), input size (MB).
 # GNU time measures the peak resident memory.
 #
 #   bash bench/hostile_inputs.sh                  # builds build-bench/mantlept
@@ -27,7 +28,7 @@ import zipfile, zlib
 NS = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'
 REL = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships'
 
-def workbook(path, sheet_parts):
+def workbook(path, sheet_parts, shared_parts=None):
     with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED, compresslevel=9) as z:
         z.writestr('[Content_Types].xml', '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
         z.writestr('xl/workbook.xml', f'<workbook xmlns="{NS}" xmlns:r="{REL}"><sheets>'
@@ -39,6 +40,10 @@ def workbook(path, sheet_parts):
         with z.open('xl/worksheets/sheet1.xml', 'w', force_zip64=True) as f:
             for part in sheet_parts():
                 f.write(part)
+        if shared_parts:
+            with z.open('xl/sharedStrings.xml', 'w', force_zip64=True) as f:
+                for part in shared_parts():
+                    f.write(part)
 
 def header():
     cells = ['Sample', 'Mineral', 'SiO2', 'MgO', 'FeO']
@@ -54,6 +59,39 @@ def bomb():
         yield blank
     yield b'</sheetData></worksheet>'
 workbook('bomb.xlsx', bomb)
+
+# 3 GiB of valueless cells in one row, about 3 MB on disk.
+def cells():
+    yield f'<worksheet xmlns="{NS}"><sheetData>'.encode() + header() + b'<row r="2">'
+    empty = b'<c/>' * (1 << 18)
+    for _ in range(3 << 10):
+        yield empty
+    yield b'</row></sheetData></worksheet>'
+workbook('cells.xlsx', cells)
+
+# Rows of 16,000 valueless cells up to 1 MB short of the 1 GiB part limit,
+# then one olivine: every row within the limits, the part read to its end.
+def empty_rows():
+    yield f'<worksheet xmlns="{NS}"><sheetData>'.encode() + header()
+    row = b'<row>' + b'<c/>' * 16000 + b'</row>'
+    for _ in range(((1 << 30) - (2 << 20)) // len(row)):
+        yield row
+    yield (b'<row><c t="inlineStr"><is><t>S1</t></is></c><c t="inlineStr"><is><t>Ol</t></is>'
+           b'</c><c><v>40.9</v></c><c><v>49.5</v></c><c><v>9.1</v></c></row>'
+           b'</sheetData></worksheet>')
+workbook('rows_bomb.xlsx', empty_rows)
+
+# Shared strings to 1 MB short of the part limit.
+def sheet_of_one():
+    yield f'<worksheet xmlns="{NS}"><sheetData>'.encode() + header() + b'</sheetData></worksheet>'
+def strings():
+    yield f'<sst xmlns="{NS}">'.encode()
+    item = b'<si><t>' + b'g' * 1000 + b'</t></si>'
+    many = item * 1000
+    for _ in range(((1 << 30) - (1 << 20)) // len(many)):
+        yield many
+    yield b'</sst>'
+workbook('strings_bomb.xlsx', sheet_of_one, strings)
 
 # 1,000,000 rows of olivine analyses, about 16 MB of XML per 160 bytes a row.
 def rows():
@@ -93,6 +131,9 @@ measure() {
 }
 
 measure "zip bomb" bomb.xlsx convert bomb.xlsx -o bomb.txt
+measure "3 GiB of <c/> in a row" cells.xlsx convert cells.xlsx -o cells.txt
+measure "1 GiB of empty rows" rows_bomb.xlsx convert rows_bomb.xlsx -o rows_bomb.txt
+measure "1 GiB of shared strings" strings_bomb.xlsx convert strings_bomb.xlsx -o strings.txt
 measure "1,000,000-row sheet" rows.xlsx convert rows.xlsx -o rows.txt
 measure "10 MB line" long_line.csv convert long_line.csv -o long_line.txt
 measure "120,000 labels" labels.csv convert labels.csv -o labels.txt

@@ -178,7 +178,7 @@ SigmaTable sigmaOf(py::handle sigma, py::handle relSigma) {
   return readSigmaFile(*rows);
 }
 
-py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int iterations,
+py::object calc(py::object data, py::object pairs, int oxy, py::object ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
                 py::object sigma, py::object sheet, const std::string& rimCore) {
   CalcRequest request;
@@ -187,7 +187,7 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   s.combinationCount = static_cast<int>(s.combinations.size());
   if (oxy < 0 || oxy > 9) throw usageError("mantlept: oxy is an oxybarometer 0..9 (0: none)");
   s.oxybarometerNumber = oxy;
-  s.ferricOption = ferric ? 2 : 1;
+  s.ferricOption = ferricOf(ferric);
   if (iterations < 1 || iterations > 100000)
     throw usageError("mantlept: iterations lies outside 1-100000");
   s.iterationLimit = iterations;
@@ -255,6 +255,21 @@ OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOpt
   return openDataIn(data, sheet, options);
 }
 
+int ferricOf(py::handle rule) {
+  // False and True keep their old meaning: no estimate, the dialogue's.
+  if (rule.is_none()) return kFerricNone;
+  if (py::isinstance<py::bool_>(rule)) return rule.cast<bool>() ? kFerricDialogue : kFerricNone;
+  if (py::isinstance<py::str>(rule)) {
+    const std::string name = rule.cast<std::string>();
+    if (name == "none") return kFerricNone;
+    if (name == "dialogue") return kFerricDialogue;
+    if (name == "charge-balance") return kFerricChargeBalance;
+  }
+  throw usageError("mantlept: ferric is None, \"none\", \"dialogue\" or \"charge-balance\" "
+                   "(False and True: none and dialogue), not " +
+                   py::repr(rule).cast<std::string>());
+}
+
 tables::RimCore rimCoreOf(const std::string& text) {
   if (text == "core") return tables::RimCore::Core;
   if (text == "rim") return tables::RimCore::Rim;
@@ -265,14 +280,15 @@ tables::RimCore rimCoreOf(const std::string& text) {
 
 void addCalc(py::module_& m) {
   m.def("calc", &calc, py::arg("data"), py::arg("pairs"), py::arg("oxy") = 0,
-        py::arg("ferric") = false, py::arg("iterations") = 30, py::arg("start") = py::none(),
+        py::arg("ferric") = py::none(), py::arg("iterations") = 30, py::arg("start") = py::none(),
         py::arg("mc") = 0, py::arg("seed") = 1, py::arg("rel_sigma") = py::none(),
         py::arg("sigma") = py::none(), py::arg("sheet") = py::none(), py::arg("rim_core") = "all",
         "T, P (and fO2) of every sample, as the tidy rows of `mantlept calc`.\n\n"
         "data: a DataFrame (wide or long, the column names calc reads), the path of an\n"
         "analysis file, table or workbook, or a list of paths. pairs: a list of (T, B)\n"
-        "pairs or \"T,B\" texts (1 to 12). oxy: oxybarometer 0-9; ferric: ferric iron by\n"
-        "charge balance; iterations: passes at most; start: (T, P) in deg C and kbar.\n"
+        "pairs or \"T,B\" texts (1 to 12). oxy: oxybarometer 0-9; ferric: None or \"none\"\n"
+        "(iron as given), \"dialogue\" (the dialogue's estimate; True) or \"charge-balance\"\n"
+        "(Droop 1987); iterations: passes at most; start: (T, P) in deg C and kbar.\n"
         "mc: Monte Carlo draws per sample, seed, rel_sigma (per cent) or\n"
         "sigma (a path or DataFrame of mineral,oxide,abs,rel). sheet: workbook sheet.\n"
         "rim_core: \"core\" or \"rim\" keeps only those spot analyses where a table says;\n"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds zlib, libzip, pugixml and expat for WebAssembly from their Debian source
+# Builds zlib, libzip and expat for WebAssembly from their Debian source
 # packages (Debian's emscripten has no ports) into DEST/{include,lib}.
 #   web/deps.sh DEST
 # The source versions are pinned to the ones the native build links.
@@ -16,7 +16,7 @@ ln -sfn /usr/include/fast_float "$dest/include/fast_float"
 mkdir -p "$dest/src" "$dest/include" "$dest/lib"
 export NODE_PATH=/usr/share/nodejs
 
-pins=(zlib=1:1.2.13.dfsg-1 libzip=1.7.3-1 pugixml=1.13-0.2 expat=2.5.0-1+deb12u2)
+pins=(zlib=1:1.2.13.dfsg-1 libzip=1.7.3-1 expat=2.5.0-1+deb12u2)
 
 # The deb-src list of the release this machine runs, made from its deb list.
 src_list=/etc/apt/sources.list.d/mantlept-deb-src.sources
@@ -63,11 +63,6 @@ emcmake cmake -S "$zipsrc" -B build-libzip "${emflags[@]}" \
 cmake --build build-libzip -j2 --target zip >/dev/null
 cp build-libzip/lib/libzip.a "$dest/lib/"
 cp "$zipsrc"/lib/zip.h build-libzip/zipconf.h "$dest/include/"
-
-pugisrc=$(ls -d pugixml-*/ | head -1)
-em++ -O2 -fwasm-exceptions -c "$pugisrc/src/pugixml.cpp" -o pugixml.o
-emar rcs "$dest/lib/libpugixml.a" pugixml.o
-cp "$pugisrc"/src/pugixml.hpp "$pugisrc"/src/pugiconfig.hpp "$dest/include/"
 
 # expat: the Debian source tree holds the library's own tree in expat/.
 expatsrc=$(ls -d expat-*/ | head -1)expat

@@ -51,7 +51,7 @@ RunSettings calcSettings(const CalcOptions& o) {
   RunSettings s;
   for (const std::string& path : o.analyses)
     s.inputFileName += (s.inputFileName.empty() ? "" : " ") + path;
-  s.ferricOption = o.ferric ? 2 : 1;
+  s.ferricOption = o.ferric;
   s.combinationCount = static_cast<int>(o.pairs.size());
   for (MethodCombination c : o.pairs) {
     c.thermometerLabel = std::string(thermometerLabel(c.thermometer));
@@ -123,7 +123,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     legacy.startP = settings.startP;
     CombinationResults results{};
     ReportState report;
-    const bool ferric = settings.ferricOption == 2;
+    const FerricRule ferric = settings.ferricRule();
     const int pairs = settings.evaluatedCount();
     int stopSignal = 0;
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);

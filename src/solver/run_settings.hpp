@@ -4,10 +4,17 @@
 #include <vector>
 
 #include "core/real.hpp"
+#include "minerals/formula.hpp"
 
 namespace mantlept {
 
 inline constexpr int kMaxCombinations = 12;
+
+// The ferric options: the dialogue's 1 (all iron ferrous) and 2 (its
+// estimate), and the commands' charge balance.
+inline constexpr int kFerricNone = 1;
+inline constexpr int kFerricDialogue = 2;
+inline constexpr int kFerricChargeBalance = 3;
 
 // One chosen pair of methods, with the labels of the numbers as typed.
 struct MethodCombination {
@@ -19,7 +26,7 @@ struct MethodCombination {
 
 struct RunSettings {
   std::string inputFileName;
-  int ferricOption = 1;      // 1 = all iron ferrous, 2 = ferric iron estimated
+  int ferricOption = kFerricNone;  // kFerricNone, kFerricDialogue or kFerricChargeBalance
   int combinationCount = 0;  // as typed; negative means no combination
   std::vector<MethodCombination> combinations;
   int oxybarometerNumber = 0;
@@ -28,6 +35,12 @@ struct RunSettings {
   int iterationLimit = 3;
   Real startT = 1000.0f;
   Real startP = 10.0f;
+
+  FerricRule ferricRule() const {
+    if (ferricOption == kFerricDialogue) return FerricRule::Dialogue;
+    if (ferricOption == kFerricChargeBalance) return FerricRule::ChargeBalance;
+    return FerricRule::None;
+  }
 
   // Number of combinations evaluated (0 for a negative count).
   int evaluatedCount() const { return combinationCount > 0 ? combinationCount : 0; }

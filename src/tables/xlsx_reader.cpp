@@ -3,8 +3,8 @@
 #include <expat.h>
 #include <zip.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <pugixml.hpp>
 
 #include "core/printable.hpp"
 #include "tables/text_cells.hpp"
@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 // workbook.xml and its relationships list sheets only.
 constexpr std::size_t kMaxIndexPartBytes = std::size_t{16} << 20;
+constexpr std::size_t kMaxSheets = 10000;
 
 // The name of a node or attribute without its namespace prefix.
 std::string_view localName(const char* name) {
@@ -24,18 +25,73 @@ std::string_view localName(const char* name) {
   return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
 
-pugi::xml_node child(pugi::xml_node node, std::string_view name) {
-  for (pugi::xml_node c : node.children())
-    if (c.type() == pugi::node_element && localName(c.name()) == name) return c;
-  return {};
+// What one parser may allocate: enough for any tag, attribute or comment of a
+// spreadsheet's XML, far below what a part crafted to inflate could make it
+// hold (expat keeps a whole tag or comment in memory until it ends).
+constexpr std::size_t kMaxParserBytes = std::size_t{16} << 20;
+
+// The allocations of one expat parser, counted against kMaxParserBytes. Each
+// block carries its size and its parser's count in a header before it.
+struct ParserMemory {
+  std::size_t used = 0;
+  bool exceeded = false;
+};
+thread_local ParserMemory* allocatingFor = nullptr;  // the parser being created or fed
+
+struct alignas(std::max_align_t) BlockHeader {
+  ParserMemory* memory;
+  std::size_t size;
+};
+
+void* budgetedMalloc(std::size_t size) {
+  ParserMemory* memory = allocatingFor;
+  if (memory != nullptr && memory->used + size > kMaxParserBytes) {
+    memory->exceeded = true;
+    return nullptr;
+  }
+  auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
+  if (header == nullptr) return nullptr;
+  *header = {memory, size};
+  if (memory != nullptr) memory->used += size;
+  return header + 1;
 }
 
-// The attribute `name` in whatever namespace ("r:id" or "id" in another prefix).
-pugi::xml_attribute attribute(pugi::xml_node node, std::string_view name) {
-  for (pugi::xml_attribute a : node.attributes())
-    if (localName(a.name()) == name) return a;
-  return {};
+void budgetedFree(void* block) {
+  if (block == nullptr) return;
+  BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+  if (header->memory != nullptr) header->memory->used -= header->size;
+  std::free(header);
 }
+
+void* budgetedRealloc(void* block, std::size_t size) {
+  if (block == nullptr) return budgetedMalloc(size);
+  BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+  ParserMemory* memory = header->memory;
+  const std::size_t old = header->size;
+  if (memory != nullptr && size > old && memory->used + (size - old) > kMaxParserBytes) {
+    memory->exceeded = true;
+    return nullptr;
+  }
+  auto* grown = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
+  if (grown == nullptr) return nullptr;
+  grown->size = size;
+  if (memory != nullptr) memory->used = memory->used - old + size;
+  return grown + 1;
+}
+
+const XML_Memory_Handling_Suite kBudgeted = {budgetedMalloc, budgetedRealloc, budgetedFree};
+
+// Counts the allocations of a call into expat against `memory`.
+class Allocating {
+ public:
+  explicit Allocating(ParserMemory& memory) : before_(allocatingFor) { allocatingFor = &memory; }
+  ~Allocating() { allocatingFor = before_; }
+  Allocating(const Allocating&) = delete;
+  Allocating& operator=(const Allocating&) = delete;
+
+ private:
+  ParserMemory* before_;
+};
 
 std::string_view expatAttribute(const char** atts, std::string_view name) {
   for (std::size_t i = 0; atts[i] != nullptr; i += 2)
@@ -55,11 +111,16 @@ struct ExpatOwner {
 };
 
 // One expat parser that refuses document type declarations (and with them
-// every entity expansion) and reports its own handlers' errors first.
+// every entity expansion), holds at most kMaxParserBytes, and reports its own
+// handlers' errors first.
 class Expat {
  public:
   Expat(ExpatOwner* owner, std::string fileName, std::string part)
-      : parser_(XML_ParserCreate(nullptr)), fileName_(std::move(fileName)), part_(std::move(part)) {
+      : fileName_(std::move(fileName)), part_(std::move(part)) {
+    {
+      Allocating counted(memory_);
+      parser_ = XML_ParserCreate_MM(nullptr, &kBudgeted, nullptr);
+    }
     if (parser_ == nullptr) throw std::bad_alloc();
     owner->expat = this;
     XML_SetUserData(parser_, owner);
@@ -69,7 +130,10 @@ class Expat {
           e.stop(unreadable(e.fileName_, e.part_ + " has a document type declaration"));
         });
   }
-  ~Expat() { XML_ParserFree(parser_); }
+  ~Expat() {
+    Allocating counted(memory_);
+    XML_ParserFree(parser_);
+  }
   Expat(const Expat&) = delete;
   Expat& operator=(const Expat&) = delete;
 
@@ -84,21 +148,61 @@ class Expat {
   // The message of a failed parse: the handler's, else expat's with the line.
   std::string message() const {
     if (!error_.empty()) return error_;
-    return unreadable(fileName_, part_ + ", line " +
-                                     std::to_string(XML_GetCurrentLineNumber(parser_)) + ": " +
-                                     XML_ErrorString(XML_GetErrorCode(parser_)));
+    const std::string line = std::to_string(XML_GetCurrentLineNumber(parser_));
+    if (memory_.exceeded)
+      return unreadable(fileName_, part_ + ", line " + line +
+                                       ": a tag or comment longer than " +
+                                       std::to_string(kMaxParserBytes >> 20) + " MB");
+    return unreadable(fileName_,
+                      part_ + ", line " + line + ": " + XML_ErrorString(XML_GetErrorCode(parser_)));
+  }
+
+  // Parses the next `kChunk` bytes or fewer from `read`; `final` becomes true
+  // at the end of the part. The status of the parse (TableError when it
+  // failed).
+  XML_Status feed(const ByteSource& read, bool& final) {
+    XML_Status status;
+    {
+      Allocating counted(memory_);
+      void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
+      if (buffer == nullptr) {
+        if (memory_.exceeded) throw TableError(message());
+        throw std::bad_alloc();
+      }
+      std::size_t got = read(static_cast<char*>(buffer), kChunk);
+      final = got == 0;
+      status = XML_ParseBuffer(parser_, static_cast<int>(got), final);
+    }
+    if (status == XML_STATUS_ERROR) throw TableError(message());
+    return status;
+  }
+  XML_Status resume() {
+    XML_Status status;
+    {
+      Allocating counted(memory_);
+      status = XML_ResumeParser(parser_);
+    }
+    if (status == XML_STATUS_ERROR) throw TableError(message());
+    return status;
   }
 
  private:
-  XML_Parser parser_;
+  ParserMemory memory_;
+  XML_Parser parser_ = nullptr;
   std::string fileName_, part_;
   std::string error_;
 };
+
+// Parses a whole part whose handlers are set on `expat`.
+void parseAll(Expat& expat, const ByteSource& read) {
+  for (bool final = false; !final;) expat.feed(read, final);
+}
 
 // State of the shared-string part: the text of each <si>, leaving out
 // phonetic runs.
 struct SharedParse : ExpatOwner {
   SharedStrings* out = nullptr;
+  std::string fileName, part;
   std::string current;
   int depth = 0, textDepth = 0, phoneticDepth = 0;
   bool inItem = false;
@@ -109,19 +213,27 @@ SharedParse& sharedOf(void* u) { return static_cast<SharedParse&>(*static_cast<E
 }  // namespace
 
 void SharedStrings::add(std::string_view text) {
-  text_ += text;
-  ends_.push_back(text_.size());
-}
-
-std::string_view SharedStrings::operator[](std::size_t i) const {
-  std::size_t begin = i == 0 ? 0 : ends_[i - 1];
-  return std::string_view(text_).substr(begin, ends_[i] - begin);
+  if (text.size() > kTextBlock) throw TableError("mantlept: a shared string longer than 1 MB");
+  if (count_ % kPlaceBlock == 0) places_.push_back(std::make_unique<std::string_view[]>(kPlaceBlock));
+  std::string_view& place = places_.back()[count_ % kPlaceBlock];
+  ++count_;
+  if (text.empty()) return;  // held nowhere
+  if (blockUsed_ + text.size() > kTextBlock) {
+    blocks_.push_back(std::make_unique<char[]>(kTextBlock));
+    blockUsed_ = 0;
+  }
+  char* at = blocks_.back().get() + blockUsed_;
+  std::memcpy(at, text.data(), text.size());
+  blockUsed_ += text.size();
+  place = std::string_view(at, text.size());
 }
 
 void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::string& fileName,
                        const std::string& part) {
   SharedParse state;
   state.out = &out;
+  state.fileName = fileName;
+  state.part = part;
   Expat expat(&state, fileName, part);
   XML_Parser p = expat.get();
   XML_SetElementHandler(
@@ -145,9 +257,11 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
         if (s.depth == s.textDepth) s.textDepth = 0;
         if (s.depth == s.phoneticDepth) s.phoneticDepth = 0;
         if (local == "si" && s.inItem && s.textDepth == 0 && s.phoneticDepth == 0) {
-          if (s.out->bytes() + s.current.size() > kMaxSharedBytes) {
-            s.expat->stopUnreadable("its shared strings exceed " +
-                                    std::to_string(kMaxSharedBytes >> 20) + " MB");
+          if (s.out->memoryAfter(s.current.size()) > kMaxSharedBytes) {
+            s.expat->stop("mantlept: " + s.fileName + ": " + s.part +
+                          ": the shared strings take more than " +
+                          std::to_string(kMaxSharedBytes >> 20) +
+                          " MB, more than a table of analyses can need");
           } else {
             s.out->add(s.current);
           }
@@ -165,14 +279,7 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
     }
     s.current.append(text, static_cast<std::size_t>(length));
   });
-  for (;;) {
-    void* buffer = XML_GetBuffer(p, static_cast<int>(kChunk));
-    if (buffer == nullptr) throw std::bad_alloc();
-    std::size_t got = read(static_cast<char*>(buffer), kChunk);
-    if (XML_ParseBuffer(p, static_cast<int>(got), got == 0) != XML_STATUS_OK)
-      throw TableError(expat.message());
-    if (got == 0) return;
-  }
+  parseAll(expat, read);
 }
 
 // The state of a worksheet part as expat walks it: where in the tree the
@@ -245,7 +352,14 @@ struct SheetRows::Parser : ExpatOwner {
 
   // The column of the cell's reference, which must name a cell of this row.
   int columnOfCell() {
-    if (ref.empty()) return lastColumn + 1;
+    if (ref.empty()) {
+      // A cell without a reference follows the one before, valueless or not.
+      if (lastColumn + 1 < kMaxSheetColumns) return lastColumn + 1;
+      parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
+                  ": the row has more than " + std::to_string(kMaxSheetColumns) +
+                  " cells (columns A to " + columnLetters(kMaxSheetColumns - 1) + ")");
+      return -1;
+    }
     std::size_t letters = 0;
     while (letters < ref.size() && ((ref[letters] >= 'A' && ref[letters] <= 'Z') ||
                                     (ref[letters] >= 'a' && ref[letters] <= 'z')))
@@ -268,23 +382,24 @@ struct SheetRows::Parser : ExpatOwner {
   void endCell() {
     int column = columnOfCell();
     if (column < 0) return;
-    const std::string name = columnLetters(column) + std::to_string(row);
+    // The cell's name, made only for a message (a sheet can hold millions of cells).
+    auto name = [&] { return columnLetters(column) + std::to_string(row); };
     auto at = static_cast<std::size_t>(column);
     if (at < filled.size() && filled[at])
-      return parser.stop(where(name) + "the cell is given twice");
+      return parser.stop(where(name()) + "the cell is given twice");
     std::string text;
     if (!hasValue && !hasFormula && type != "inlineStr") {
       // A cell that carries only a style: empty, whatever its type says.
     } else if (type == "b") {
-      return parser.stop(where(name) + "holds the logical value " +
+      return parser.stop(where(name()) + "holds the logical value " +
                          (value == "1"   ? "TRUE"
                           : value == "0" ? "FALSE"
                                          : printable(value, 20)) +
                          ", not a number or text");
     } else if (type == "e") {
-      return parser.stop(where(name) + "holds the error " + printable(value, 20));
+      return parser.stop(where(name()) + "holds the error " + printable(value, 20));
     } else if (hasFormula && !hasValue) {
-      return parser.stop(where(name) +
+      return parser.stop(where(name()) +
                          "holds a formula without a stored result (open the workbook in a "
                          "spreadsheet and save it again)");
     } else if (type == "inlineStr") {
@@ -297,7 +412,7 @@ struct SheetRows::Parser : ExpatOwner {
         index = index * 10 + static_cast<std::size_t>(c - '0');
       }
       if (!digits || index >= shared.size())
-        return parser.stopUnreadable("cell " + name + " names shared string \"" +
+        return parser.stopUnreadable("cell " + name() + " names shared string \"" +
                                      printable(value, 20) + "\", which does not exist");
       text = shared[index];
     } else {
@@ -385,21 +500,13 @@ struct SheetRows::Parser : ExpatOwner {
       XML_Status status;
       if (suspended) {
         suspended = false;
-        status = XML_ResumeParser(parser.get());
+        status = parser.resume();
       } else if (finalGiven) {
         return false;
       } else {
-        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kChunk));
-        if (buffer == nullptr) throw std::bad_alloc();
-        std::size_t got = read(static_cast<char*>(buffer), kChunk);
-        finalGiven = got == 0;
-        status = XML_ParseBuffer(parser.get(), static_cast<int>(got), finalGiven);
+        status = parser.feed(read, finalGiven);
       }
-      if (status == XML_STATUS_SUSPENDED) {
-        suspended = true;
-      } else if (status == XML_STATUS_ERROR) {
-        throw TableError(parser.message());
-      }
+      if (status == XML_STATUS_SUSPENDED) suspended = true;
     }
     return true;
   }
@@ -437,6 +544,8 @@ bool SheetRows::next(std::vector<std::string>& cells, long& rowNumber) {
 }
 
 namespace {
+
+using ElementVisit = std::function<void(int depth, std::string_view name, const char** atts)>;
 
 class Archive {
  public:
@@ -489,19 +598,24 @@ class Archive {
     };
   }
 
-  void parse(const std::string& name, pugi::xml_document& doc) {
+  // Walks the elements of the part `name` as they inflate: `each` gets the
+  // depth (1 for the root), the name without its prefix and the attributes.
+  void elements(const std::string& name, const ElementVisit& each) {
     if (!has(name)) fail("no " + printable(name, 200));
-    ByteSource read = stream(name, kMaxIndexPartBytes);
-    std::string data;
-    for (;;) {
-      std::size_t had = data.size();
-      data.resize(had + kChunk);
-      std::size_t got = read(data.data() + had, kChunk);
-      data.resize(had + got);
-      if (got == 0) break;
-    }
-    pugi::xml_parse_result result = doc.load_buffer(data.data(), data.size());
-    if (!result) fail(printable(name, 200) + ": " + result.description());
+    struct Walk : ExpatOwner {
+      const ElementVisit* each = nullptr;
+      int depth = 0;
+    } walk;
+    walk.each = &each;
+    Expat expat(&walk, fileName_, name);
+    XML_SetElementHandler(
+        expat.get(),
+        [](void* u, const XML_Char* element, const XML_Char** atts) {
+          auto& w = static_cast<Walk&>(*static_cast<ExpatOwner*>(u));
+          (*w.each)(++w.depth, localName(element), atts);
+        },
+        [](void* u, const XML_Char*) { --static_cast<Walk&>(*static_cast<ExpatOwner*>(u)).depth; });
+    parseAll(expat, stream(name, kMaxIndexPartBytes));
   }
 
  private:
@@ -548,15 +662,22 @@ XlsxReader::XlsxReader(std::string bytes, const std::string& name, const std::st
 
 void XlsxReader::open(const std::string& sheet) {
   Archive& zip = *parsed_->zip;
-  pugi::xml_document workbook;
-  zip.parse("xl/workbook.xml", workbook);
   std::vector<std::string> ids;
-  pugi::xml_node sheets = child(child(workbook, "workbook"), "sheets");
-  for (pugi::xml_node s : sheets.children()) {
-    if (localName(s.name()) != "sheet") continue;
-    sheetNames_.push_back(s.attribute("name").value());
-    ids.push_back(attribute(s, "id").value());
-  }
+  bool inSheets = false, tooMany = false;
+  zip.elements("xl/workbook.xml", [&](int depth, std::string_view name, const char** atts) {
+    if (depth == 2) inSheets = name == "sheets";
+    if (depth != 3 || !inSheets || name != "sheet") return;
+    if (sheetNames_.size() == kMaxSheets) {
+      tooMany = true;
+      return;
+    }
+    std::string_view sheetName;
+    for (std::size_t i = 0; atts[i] != nullptr; i += 2)
+      if (std::string_view(atts[i]) == "name") sheetName = atts[i + 1];
+    sheetNames_.emplace_back(sheetName);
+    ids.emplace_back(expatAttribute(atts, "id"));
+  });
+  if (tooMany) zip.fail("the workbook lists more than " + std::to_string(kMaxSheets) + " sheets");
   if (sheetNames_.empty()) zip.fail("the workbook lists no sheets");
 
   std::size_t chosen = 0;
@@ -567,15 +688,17 @@ void XlsxReader::open(const std::string& sheet) {
                        "\"; the workbook has " + quotedNames(sheetNames_));
   }
 
-  pugi::xml_document rels;
-  zip.parse("xl/_rels/workbook.xml.rels", rels);
   std::string target;
-  for (pugi::xml_node r : child(rels, "Relationships").children()) {
-    if (localName(r.name()) == "Relationship" && ids[chosen] == r.attribute("Id").value()) {
-      target = r.attribute("Target").value();
-      break;
-    }
-  }
+  zip.elements("xl/_rels/workbook.xml.rels",
+               [&](int depth, std::string_view name, const char** atts) {
+                 if (depth != 2 || name != "Relationship" || !target.empty()) return;
+                 std::string_view id, to;
+                 for (std::size_t i = 0; atts[i] != nullptr; i += 2) {
+                   if (std::string_view(atts[i]) == "Id") id = atts[i + 1];
+                   if (std::string_view(atts[i]) == "Target") to = atts[i + 1];
+                 }
+                 if (id == ids[chosen]) target = to;
+               });
   if (target.empty()) zip.fail("no part for sheet \"" + printable(sheetNames_[chosen], 100) + "\"");
   target = target.front() == '/' ? target.substr(1) : "xl/" + target;
 

@@ -1,7 +1,9 @@
 #pragma once
 // Rows of one sheet of an .xlsx workbook. The sheet's XML is streamed out of
 // the archive and parsed one row at a time, so memory stays flat however long
-// the sheet is; every part is capped by the bytes it actually inflates to.
+// the sheet is; every part is capped by the bytes it actually inflates to, and
+// what a part can make the reader hold is capped too: the shared strings in
+// all, the cells and text of one row, the markup expat holds at once.
 // Cells are placed by their reference ("C4"): omitted cells read as "" and
 // omitted rows keep their numbers. A cell given twice, a reference outside the
 // sheet's columns, a row out of order, a formula without a stored value, a
@@ -20,17 +22,32 @@ namespace mantlept::tables {
 // Fills up to `size` bytes at `to`; 0 at the end. May throw TableError.
 using ByteSource = std::function<std::size_t(char* to, std::size_t size)>;
 
-// The workbook's shared strings, kept in one block of text.
+// The workbook's shared strings, kept in blocks of text that never move (no
+// doubling copy as they grow). A string is at most kMaxCellBytes long.
 class SharedStrings {
  public:
   void add(std::string_view text);
-  std::size_t size() const { return ends_.size(); }
-  std::size_t bytes() const { return text_.size(); }
-  std::string_view operator[](std::size_t i) const;
+  std::size_t size() const { return count_; }
+  // The bytes held: the blocks of text and of the strings' places.
+  std::size_t memory() const {
+    return blocks_.size() * kTextBlock + places_.size() * kPlaceBlock * sizeof(std::string_view);
+  }
+  // memory() once a string of `bytes` is added.
+  std::size_t memoryAfter(std::size_t bytes) const {
+    return memory() + (bytes > 0 && blockUsed_ + bytes > kTextBlock ? kTextBlock : 0) +
+           (count_ % kPlaceBlock == 0 ? kPlaceBlock * sizeof(std::string_view) : 0);
+  }
+  std::string_view operator[](std::size_t i) const {
+    return places_[i / kPlaceBlock][i % kPlaceBlock];
+  }
 
  private:
-  std::string text_;
-  std::vector<std::size_t> ends_;
+  static constexpr std::size_t kTextBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kPlaceBlock = 4096;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockUsed_ = kTextBlock;  // of the last block (full: none yet)
+  std::vector<std::unique_ptr<std::string_view[]>> places_;
+  std::size_t count_ = 0;
 };
 
 // Limits a sheet must keep: the columns a spreadsheet has (A to XFD), its rows,
@@ -40,7 +57,7 @@ inline constexpr long kMaxSheetRows = 1048576;
 inline constexpr std::size_t kMaxCellBytes = std::size_t{1} << 20;
 inline constexpr std::size_t kMaxRowBytes = std::size_t{16} << 20;
 inline constexpr std::size_t kMaxPartBytes = std::size_t{1} << 30;
-inline constexpr std::size_t kMaxSharedBytes = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxSharedBytes = std::size_t{64} << 20;  // SharedStrings::memory
 
 // Reads the shared-string part (`part` names it in messages) from `read`.
 // TableError naming `fileName` when it is not well-formed or too large.

@@ -293,7 +293,7 @@ TEST(XlsxReader, CellsThatHoldNoValueAreErrorsNamingTheCell) {
 TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
   std::vector<std::string> shared;
   std::string path = writeWorkbook(
-      "names.xlsx", {{"Ol&#27;[2J&#10;vines", "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}},
+      "names.xlsx", {{"Ol&#9;[2J&#10;vines", "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}},
       shared);
   try {
     XlsxReader reader(path, "Gar\x1b[0mnets");
@@ -301,7 +301,18 @@ TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
   } catch (const TableError& e) {
     EXPECT_EQ(std::string(e.what()), "mantlept: " + path +
                                          ": no sheet \"Gar\\x1b[0mnets\"; the workbook has "
-                                         "\"Ol\\x1b[2J\\x0avines\"");
+                                         "\"Ol\\x09[2J\\x0avines\"");
+  }
+  // An escape is no character of XML: the workbook is not well-formed.
+  std::string escaped = writeWorkbook(
+      "escape.xlsx", {{"Ol&#27;[2J", "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}}, shared);
+  try {
+    XlsxReader reader(escaped, "Garnets");
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()), "mantlept: " + escaped +
+                                         ": not a readable .xlsx workbook (xl/workbook.xml, line "
+                                         "1: reference to invalid character number)");
   }
 }
 
@@ -364,6 +375,124 @@ TEST(XlsxReader, DocumentTypeDeclarationsAreRefused) {
               "mantlept: d.xlsx: not a readable .xlsx workbook (xl/worksheets/sheet1.xml has a "
               "document type declaration)");
   }
+}
+
+// Bytes of a part made as they are read: `head`, then `body` `times` over,
+// then `tail`, as a part inflating far beyond its archive would be.
+ByteSource repeated(std::string head, std::string body, std::size_t times, std::string tail) {
+  const std::size_t bodyEnd = head.size() + body.size() * times;
+  const std::size_t total = bodyEnd + tail.size();
+  return [=, pos = std::size_t{0}](char* to, std::size_t size) mutable -> std::size_t {
+    std::size_t written = 0;
+    while (written < size && pos < total) {
+      std::string_view from;
+      if (pos < head.size()) {
+        from = std::string_view(head).substr(pos);
+      } else if (pos < bodyEnd) {
+        from = std::string_view(body).substr((pos - head.size()) % body.size());
+      } else {
+        from = std::string_view(tail).substr(pos - bodyEnd);
+      }
+      const std::size_t n = std::min(from.size(), size - written);
+      std::copy_n(from.data(), n, to + written);
+      written += n;
+      pos += n;
+    }
+    return written;
+  };
+}
+
+// What a part can make the reader hold is capped, whatever size it inflates to.
+TEST(XlsxReader, RowsCellsAndMarkupCannotGrowWithThePart) {
+  const std::string open = "<worksheet><sheetData>";
+  const std::string close = "</sheetData></worksheet>";
+  struct Case {
+    std::string name;
+    ByteSource read;
+    std::string message;  // empty: read to the end
+    std::size_t rows;
+  };
+  const std::string big(std::size_t{20} << 20, 'x');
+  std::vector<Case> cases;
+  // Valueless cells without a reference count toward the row's 16,384 cells.
+  cases.push_back({"16384 empty cells", repeated(open + "<row>", "<c/>", 16384, "</row>" + close),
+                   "", 1});
+  cases.push_back({"16385 empty cells", repeated(open + "<row>", "<c/>", 16385, "</row>" + close),
+                   "mantlept: b.xlsx, row 1: the row has more than 16384 cells (columns A to XFD)",
+                   0});
+  cases.push_back({"a row of 3 million empty cells",
+                   repeated(open + "<row r=\"7\">", "<c s=\"1\"/>", 3000000, "</row>" + close),
+                   "mantlept: b.xlsx, row 7: the row has more than 16384 cells", 0});
+  cases.push_back({"rows of empty cells", repeated(open, "<row><c/><c/><c/></row>", 20000, close),
+                   "", 20000});
+  // A tag, attribute or comment expat would have to hold whole.
+  cases.push_back({"a 20 MB attribute", repeated(open + "<row r=\"1\" x=\"", big, 1, "\"/>" + close),
+                   "mantlept: b.xlsx: not a readable .xlsx workbook (sheet, line 1: a tag or "
+                   "comment longer than 16 MB)",
+                   0});
+  cases.push_back({"a 20 MB comment", repeated(open + "<!--", big, 1, "-->" + close),
+                   "mantlept: b.xlsx: not a readable .xlsx workbook (sheet, line 1: a tag or "
+                   "comment longer than 16 MB)",
+                   0});
+  SharedStrings shared;
+  for (Case& c : cases) {
+    SheetRows rows(std::move(c.read), shared, "b.xlsx", "sheet");
+    std::vector<std::string> cells;
+    long number = 0;
+    std::size_t count = 0;
+    try {
+      while (rows.next(cells, number)) ++count;
+      EXPECT_EQ(c.message, "") << c.name;
+    } catch (const TableError& e) {
+      EXPECT_EQ(std::string(e.what()).substr(0, c.message.size()), c.message) << c.name;
+      EXPECT_FALSE(c.message.empty()) << c.name << ": " << e.what();
+    }
+    EXPECT_EQ(count, c.rows) << c.name;
+  }
+}
+
+TEST(XlsxReader, SharedStringsHeldInBlocksAndCapped) {
+  // Strings across the 1 MB blocks of text and the blocks of 4096 places
+  // read back as added.
+  SharedStrings held;
+  const std::string nearlyBlock((1 << 20) - 3, 'a'), block(1 << 20, 'b');
+  held.add(nearlyBlock);
+  held.add("SiO2");  // a new block: 4 bytes do not fit in the 3 left
+  held.add(block);
+  const std::vector<std::string> texts = {"", "Sample", "MgO"};
+  for (int round = 0; round < 1400; ++round)
+    for (const std::string& t : texts) held.add(t);
+  ASSERT_EQ(held.size(), 3 + 1400 * texts.size());
+  EXPECT_EQ(held[0], nearlyBlock);
+  EXPECT_EQ(held[1], "SiO2");
+  EXPECT_EQ(held[2], block);
+  for (std::size_t i : {std::size_t{3}, std::size_t{4}, std::size_t{4095}, std::size_t{4096},
+                        std::size_t{4097}, held.size() - 1})
+    EXPECT_EQ(held[i], texts[(i - 3) % texts.size()]) << i;
+  EXPECT_THROW(held.add(std::string((1 << 20) + 1, 'c')), TableError);
+
+  // Past 64 MB of strings the part is refused by name; what was held stays
+  // within the cap.
+  SharedStrings shared;
+  try {
+    readSharedStrings(repeated("<sst>", "<si><t>" + std::string(1000, 'g') + "</t></si>", 70000,
+                               "</sst>"),
+                      shared, "s.xlsx", "xl/sharedStrings.xml");
+    ADD_FAILURE();
+  } catch (const TableError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "mantlept: s.xlsx: xl/sharedStrings.xml: the shared strings take more than 64 MB, "
+              "more than a table of analyses can need");
+  }
+  EXPECT_LE(shared.memory(), kMaxSharedBytes);
+  EXPECT_GT(shared.memory(), kMaxSharedBytes - (std::size_t{2} << 20));
+  EXPECT_EQ(shared[100], std::string(1000, 'g'));
+  // Empty strings cost their places only: 64 MB is reached by count too.
+  SharedStrings empty;
+  EXPECT_THROW(readSharedStrings(repeated("<sst>", "<si/>", 5000000, "</sst>"), empty, "e.xlsx",
+                                 "xl/sharedStrings.xml"),
+               TableError);
+  EXPECT_LE(empty.memory(), kMaxSharedBytes);
 }
 
 TEST(DelimitedReader, BlankLinesBeforeTheHeaderAndRowsBeyondTheLimits) {
