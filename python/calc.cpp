@@ -160,23 +160,6 @@ OpenedData openDataIn(py::handle data, const std::string& sheet, const AnalysisO
   return d;
 }
 
-SigmaTable sigmaOf(py::handle sigma, py::handle relSigma) {
-  if (!relSigma.is_none()) {
-    if (!sigma.is_none()) throw usageError("mantlept: give sigma or rel_sigma, not both");
-    double pct = relSigma.cast<double>();
-    if (!(pct >= 0.0 && pct <= 1000.0))
-      throw usageError("mantlept: rel_sigma lies outside 0-1000 per cent");
-    return SigmaTable::relative(pct);
-  }
-  if (sigma.is_none()) return defaultMicroprobe();
-  if (isDataFrame(sigma)) {
-    HeldFrame held = holdFrame(sigma, tables::ColumnarRows::NumberText::Shortest);
-    return readSigmaFile(*held.rows);
-  }
-  if (!isPath(sigma)) throw usageError("mantlept: sigma is a path or a DataFrame");
-  std::unique_ptr<tables::RowSource> rows = tables::openTable(pathOf(sigma), "");
-  return readSigmaFile(*rows);
-}
 
 py::object calc(py::object data, py::object pairs, int oxy, py::object ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
@@ -204,7 +187,7 @@ py::object calc(py::object data, py::object pairs, int oxy, py::object ferric, i
   try {
     request.draws = mc;
     request.seed = seed;
-    if (mc > 0) request.sigma = sigmaOf(sigma, relSigma);
+    if (mc > 0) request.sigma = sigmaTable(sigma, relSigma);
     opened = openDataIn(data, sheetName, options);
   } catch (const std::runtime_error& e) {
     if (dynamic_cast<const py::value_error*>(&e) != nullptr) throw;
@@ -250,6 +233,24 @@ py::object calc(py::object data, py::object pairs, int oxy, py::object ferric, i
 }
 
 }  // namespace
+
+SigmaTable sigmaTable(py::handle sigma, py::handle relSigma) {
+  if (!relSigma.is_none()) {
+    if (!sigma.is_none()) throw usageError("mantlept: give sigma or rel_sigma, not both");
+    double pct = relSigma.cast<double>();
+    if (!(pct >= 0.0 && pct <= 1000.0))
+      throw usageError("mantlept: rel_sigma lies outside 0-1000 per cent");
+    return SigmaTable::relative(pct);
+  }
+  if (sigma.is_none()) return defaultMicroprobe();
+  if (isDataFrame(sigma)) {
+    HeldFrame held = holdFrame(sigma, tables::ColumnarRows::NumberText::Shortest);
+    return readSigmaFile(*held.rows);
+  }
+  if (!isPath(sigma)) throw usageError("mantlept: sigma is a path or a DataFrame");
+  std::unique_ptr<tables::RowSource> rows = tables::openTable(pathOf(sigma), "");
+  return readSigmaFile(*rows);
+}
 
 OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options) {
   return openDataIn(data, sheet, options);

@@ -13,6 +13,7 @@
 
 #include "run/analysis_input.hpp"
 #include "tables/columnar_rows.hpp"
+#include "uncertainty/sigma.hpp"
 
 namespace mantlept::python {
 
@@ -41,6 +42,9 @@ struct OpenedData {
 };
 OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options);
 
+// The 1-sigma errors of the draws: rel_sigma per cent, a sigma table (a path
+// or a data frame of mineral,oxide,abs,rel) or the microprobe's defaults.
+SigmaTable sigmaTable(py::handle sigma, py::handle relSigma);
 // The ferric rule: None, False or "none"; True or "dialogue"; "charge-balance"
 // (ValueError otherwise).
 int ferricOf(py::handle rule);

@@ -27,7 +27,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
     throw usageError("mantlept: kind is thermometer, barometer or oxybarometer, not \"" + *kind +
                      "\"");
   const double none = std::numeric_limits<double>::quiet_NaN();
-  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources, sites;
+  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources, sites, equation;
   for (int k = 0; k < 3; ++k) {
     if (kind && *kind != kKindNames[k]) continue;
     for (const MethodInfo& info : allMethods(kKinds[k])) {
@@ -48,6 +48,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
       pHigh.append(p ? static_cast<double>(p->high) : none);
       sources.append(py::str(range ? std::string(range->source) : std::string()));
       sites.append(py::str(std::string(siteParametersRead(info.kind, info.number))));
+      equation.append(mineralNames(info.equation));
     }
   }
   py::dict columns;
@@ -63,6 +64,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
   columns["P_max_kbar"] = pHigh;
   columns["range_source"] = sources;
   columns["site_parameters"] = sites;
+  columns["equation_minerals"] = equation;
   return py::module_::import("pandas").attr("DataFrame")(columns);
 }
 
@@ -73,7 +75,8 @@ void addMethods(py::module_& m) {
         "The methods, as `mantlept methods --format csv` lists them: kind, number, label,\n"
         "the minerals each needs, what else it reads, a note, the calibration range (T in\n"
         "deg C, P in kbar, NaN where not stated) its source and the site\n"
-        "parameters it reads (the columns of formula(sites=True)). kind: 'thermometer',\n"
+        "parameters it reads (the columns of formula(sites=True)) and the minerals its\n"
+        "equation reads. kind: 'thermometer',\n"
         "'barometer', 'oxybarometer' or None for all.");
 }
 

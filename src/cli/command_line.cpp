@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "cli/calc_command.hpp"
+#include "cli/compare_command.hpp"
 #include "cli/convert_command.hpp"
 #include "cli/formula_command.hpp"
 #include "cli/geotherm_command.hpp"
@@ -43,6 +44,7 @@ constexpr const char* kOverview =
     "\n"
     "With a command it works straight from a file or a spreadsheet:\n"
     "  mantlept calc analyses.csv -p 7,5 -p 8,5       T and P of every sample\n"
+    "  mantlept compare analyses.csv --barometer 5    every thermometer side by side\n"
     "  mantlept convert table.xlsx -o analyses.txt    table to fixed columns\n"
     "  mantlept formula analyses.csv --sites s.csv    mineral formulae and sites\n"
     "  mantlept methods 7 --kind thermometer          what a method needs\n"
@@ -277,6 +279,88 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("--no-flags{false}", o.flags, "")->group("");
 }
 
+void addCompare(CLI::App& app, CompareOptions& o, std::optional<double>& temperature) {
+  CLI::App* c = app.add_subcommand(
+      "compare", "every thermometer (or barometer) that applies to each sample, side by side");
+  c->footer(
+      "Examples:\n"
+      "  mantlept compare xenoliths.csv --barometer 5 --summary s.csv --svg t.svg\n"
+      "  mantlept compare xenoliths.csv --pressure 30 --thermometers 7,24,36 -o rows.csv\n"
+      "  mantlept compare xenoliths.csv --thermometer 36 --barometers all --offsets o.csv\n"
+      "Each sample is solved as calc solves it, with every listed thermometer whose\n"
+      "minerals it holds (the minerals its equation reads, as methods N shows them)\n"
+      "against the one barometer; --pressure P is barometer 1 at P (calc -p T,1\n"
+      "--start 1000,P). The mirror image takes --thermometer T or --temperature C\n"
+      "(thermometer 1 at C, calc -p 1,B --start C,10) and --barometers. all leaves\n"
+      "out the fixed-value and previous-result entries (thermometers 1, 14-17,\n"
+      "barometers 1 and 6). The rows are calc's tidy rows; --summary has one row\n"
+      "per sample over the rows ok or capped; --offsets one row per method, its\n"
+      "value less the reference's, over the samples where both have one.");
+  c->add_option("ANALYSES", o.analyses,
+                "analysis file, or tables and workbooks (- = standard input)")
+      ->required();
+  addRimCore(c, o.rimCore);
+  auto method = [](MethodKind kind) {
+    return CLI::Validator(
+        [kind](const std::string& text) -> std::string {
+          int n = 0;
+          if (!parseWhole(text, n) || !methodInfo(kind, n))
+            return std::string("there is no ") +
+                   (kind == MethodKind::Barometer ? "barometer" : "thermometer") + " \"" + text +
+                   "\" (mantlept methods lists them)";
+          return "";
+        },
+        "N");
+  };
+  CLI::Option* barometer = c->add_option("--barometer", o.against, "the barometer of every pair")
+                               ->check(method(MethodKind::Barometer));
+  CLI::Option* pressure =
+      c->add_option("--pressure", o.fixedValue, "a fixed pressure (kbar): barometer 1 there")
+          ->check(finiteNumber());
+  CLI::Option* thermometers = c->add_option("--thermometers", o.methods,
+                                            "the thermometers compared: all (default) or N,N,...");
+  CLI::Option* thermometer =
+      c->add_option("--thermometer", o.against, "mirror image: the thermometer of every pair")
+          ->check(method(MethodKind::Thermometer));
+  CLI::Option* fixedT =
+      c->add_option("--temperature", temperature,
+                    "mirror image: a fixed temperature (deg C): thermometer 1 there")
+          ->check(finiteNumber())
+          ->check(CLI::Range(kAbsoluteZero_C, 1.0e6));
+  CLI::Option* barometers = c->add_option("--barometers", o.methods,
+                                          "mirror image: the barometers compared: all or N,N,...");
+  for (CLI::Option* a : {barometer, pressure, thermometers})
+    for (CLI::Option* b : {thermometer, fixedT, barometers}) a->excludes(b);
+  barometer->excludes(pressure);
+  thermometer->excludes(fixedT);
+  c->add_option("--reference", o.reference,
+                "the method offsets are taken from (thermometer 36; barometer 5 in the mirror "
+                "image); evaluated whether listed or not");
+  c->add_option("-o,--output", o.output, "tidy rows, one per sample and method (default: standard output)");
+  c->add_option("--summary", o.summary, "one row per sample: median, range, spread (CSV)");
+  c->add_option("--offsets", o.offsets, "one row per method: its offsets from the reference (CSV)");
+  c->add_option("--svg", o.svg, "the figure: lines of markers up to 60 samples, offset bars beyond");
+  c->add_option("-x,--oxy", o.oxybarometer, "oxybarometer 0..9 (0: none)")->check(CLI::Range(0, 9));
+  addFerric(c, o.ferric);
+  c->add_option("-n,--iterations", o.iterations, "barometer-thermometer passes at most")
+      ->check(CLI::Range(1, 100000));
+  c->add_option("--mc", o.draws, "Monte Carlo draws per sample (1 to 1000000)")
+      ->check(CLI::Range(1, 1000000));
+  c->add_option("--seed", o.seed, "seed of the draws (default 1)")
+      ->check(CLI::Validator(checkSeed, "0..2^64-1"));
+  CLI::Option* sigma =
+      c->add_option("--sigma", o.sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
+  c->add_option("--rel-sigma", o.relativeSigma, "every oxide uncertain by PCT per cent")
+      ->check(finiteNumber())
+      ->check(CLI::Range(0.0, 1000.0))
+      ->excludes(sigma);
+  c->add_option("--threads", o.threads, "threads (default: every core); the output is the same")
+      ->check(CLI::Range(1, 1024));
+  c->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  c->add_flag("--force", o.force, "replace existing output files");
+  c->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
 void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
   CLI::App* g = app.add_subcommand(
       "geotherm", "fit a conductive geotherm to P-T points: heat flow, LAB, diamond window");
@@ -452,8 +536,47 @@ std::string sharedFile(const std::vector<NamedFile>& outputs,
   return "";
 }
 
+int runCompareCommand(const CLI::App& c, CompareOptions& o, const std::optional<double>& temperature,
+                      std::ostream& out, std::ostream& err) {
+  auto usage = [&](const std::string& message) {
+    if (message.empty()) return false;
+    err << "mantlept compare: " << message << '\n';
+    return true;
+  };
+  if (usage(emptyOutputName(c, {"--output", "--summary", "--offsets", "--svg", "--sigma"},
+                            {&o.output, &o.summary, &o.offsets, &o.svg, &o.sigmaFile})) ||
+      usage(sharedFile({{"-o", &o.output},
+                        {"--summary", &o.summary},
+                        {"--offsets", &o.offsets},
+                        {"--svg", &o.svg}},
+                       inputFiles("analysis file", o.analyses, {{"--sigma file", &o.sigmaFile}})))) {
+    return 2;
+  }
+  const bool mirror = c.count("--thermometer") + c.count("--temperature") + c.count("--barometers") > 0;
+  o.compared = mirror ? MethodKind::Barometer : MethodKind::Thermometer;
+  if (mirror && temperature) o.fixedValue = temperature;
+  if (c.count("--barometer") + c.count("--pressure") + c.count("--thermometer") +
+          c.count("--temperature") != 1) {
+    err << "mantlept compare: give --barometer B or --pressure KBAR (thermometers compared), or "
+           "--thermometer T or --temperature C (barometers compared)\n";
+    return 2;
+  }
+  if (o.reference && !methodInfo(o.compared, *o.reference)) {
+    const char* kind = mirror ? "barometer" : "thermometer";
+    err << "mantlept compare: there is no " << kind << ' ' << *o.reference
+        << " for --reference (mantlept methods --kind " << kind << " lists them)\n";
+    return 2;
+  }
+  if (o.draws == 0 && (!o.sigmaFile.empty() || o.relativeSigma)) {
+    err << "mantlept compare: --sigma and --rel-sigma go with --mc N\n";
+    return 2;
+  }
+  return runCompare(o, out, err);
+}
+
 int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>& pairs,
-               const std::string& start, const std::string& totals, ConvertOptions& convert,
+               const std::string& start, const std::string& totals, CompareOptions& compare,
+               const std::optional<double>& temperature, ConvertOptions& convert,
                FormulaOptions& formula, MethodsOptions& methods,
                cli::GeothermOptions& geotherm, cli::GrainsOptions& grains, std::ostream& out,
                std::ostream& err) {
@@ -489,6 +612,8 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
     }
     return runCalc(calc, out, err);
   }
+  if (app.got_subcommand("compare"))
+    return runCompareCommand(*app.get_subcommand("compare"), compare, temperature, out, err);
   if (app.got_subcommand("convert")) {
     const CLI::App& c = *app.get_subcommand("convert");
     if (usage("convert", emptyOutputName(c, {"--output"}, {&convert.output})) ||
@@ -551,6 +676,9 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
   std::string start;
   std::string totals;
   addCalc(app, calc, pairs, start, totals);
+  CompareOptions compare;
+  std::optional<double> temperature;
+  addCompare(app, compare, temperature);
   ConvertOptions convert;
   addConvert(app, convert);
   FormulaOptions formula;
@@ -577,8 +705,8 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     int code = app.exit(e, out, err);
     return code == 0 ? 0 : 2;
   }
-  return runCommand(app, calc, pairs, start, totals, convert, formula, methods, geotherm, grains,
-                    out, err);
+  return runCommand(app, calc, pairs, start, totals, compare, temperature, convert, formula,
+                    methods, geotherm, grains, out, err);
 }
 
 }  // namespace

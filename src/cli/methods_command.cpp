@@ -59,6 +59,8 @@ void writeCsvRow(std::ostream& out, const MethodInfo& m) {
   if (range) appendCsvCell(row, range->source);
   row += ',';
   appendCsvCell(row, siteParametersRead(m.kind, m.number));
+  row += ',';
+  appendCsvCell(row, mineralNames(m.equation));
   out << row << '\n';
 }
 
@@ -79,6 +81,8 @@ void writeInFull(std::ostream& out, const MethodInfo& m) {
   out << "  minerals: " << mineralNames(m.needs)
       << (m.needs.empty() ? " (its own tests decide)" : " (incomplete without them)") << '\n';
   if (!m.reads.empty()) out << "  reads:    " << m.reads << '\n';
+  if (m.kind != MethodKind::Oxybarometer)
+    out << "  equation: " << mineralNames(m.equation) << " (compare leaves it out of samples without them)\n";
   if (!m.note.empty()) out << "  note:     " << m.note << '\n';
   const std::string_view sites = siteParametersRead(m.kind, m.number);
   out << "  site parameters (formula --sites): " << (sites.empty() ? "none" : sites) << '\n';
@@ -92,7 +96,7 @@ int runMethods(const MethodsOptions& o, std::ostream& out, std::ostream& err) {
   const bool csv = o.format == "csv";
   if (csv)
     out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-           "range_source,site_parameters\n";
+           "range_source,site_parameters,equation_minerals\n";
   bool found = false;
   for (MethodKind kind : chosenKinds(o.kind)) {
     if (o.number) {

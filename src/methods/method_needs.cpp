@@ -69,7 +69,9 @@ std::optional<MethodInfo> methodInfo(MethodKind kind, int number) {
       break;
   }
   if (!needs) return std::nullopt;
-  return MethodInfo{number, kind, trimmed(label), needs->needs, needs->reads, needs->note};
+  const MineralSet equation = equationMinerals(kind, number).value_or(needs->needs);
+  return MethodInfo{number,       kind,        trimmed(label), needs->needs,
+                    needs->reads, needs->note, MineralSet{equation.bits | needs->needs.bits}};
 }
 
 std::vector<MethodInfo> allMethods(MethodKind kind) {

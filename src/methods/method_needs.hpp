@@ -70,7 +70,19 @@ struct MethodInfo {
   MineralSet needs;
   std::string_view reads;
   std::string_view note;
+  // The minerals its equation reads (at least `needs`): a sample without one
+  // of them gets no row of this method from `compare`.
+  MineralSet equation;
 };
+
+// The minerals the equation of thermometer or barometer `number` reads;
+// nullopt for oxybarometers and numbers without a method.
+std::optional<MineralSet> equationMinerals(MethodKind kind, int number);
+
+// False for the thermometers and barometers that give no estimate of their
+// own (a fixed value, the previous result, no equation): `compare` leaves them
+// out of `all`.
+bool givesEstimate(MethodKind kind, int number);
 
 std::optional<MethodInfo> methodInfo(MethodKind kind, int number);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "core/terminal.hpp"
@@ -120,6 +121,73 @@ TEST(MethodNeeds, ListingOfEveryNumberedMethod) {
   EXPECT_NE(methodInfo(MethodKind::Thermometer, 37)->note.find("doubtful"), std::string_view::npos);
   EXPECT_NE(methodInfo(MethodKind::Barometer, 21)->note.find("doubtful"), std::string_view::npos);
   EXPECT_NE(methodInfo(MethodKind::Oxybarometer, 5)->note.find("doubtful"), std::string_view::npos);
+}
+
+// The result of a thermometer (TK) or barometer (P) on `s`, none without one.
+std::optional<Real> resultOf(MethodKind kind, int number, RunState s) {
+  if (kind == MethodKind::Thermometer) {
+    if (runThermometer(number, s) == ThermometerOutcome::NotComplete) return std::nullopt;
+    return s.TK;
+  }
+  if (runBarometer(number, s) == BarometerOutcome::NotComplete) return std::nullopt;
+  return s.P;
+}
+
+// The minerals an equation reads are all it reads: any other mineral taken
+// away (its site parameters worked again) leaves the result as it was.
+TEST(EquationMinerals, MineralsOutsideTheEquationChangeNothing) {
+  const RunState full = fullAssociation();
+  int checked = 0;
+  for (MethodKind kind : {MethodKind::Thermometer, MethodKind::Barometer}) {
+    for (const MethodInfo& m : allMethods(kind)) {
+      const std::optional<Real> before = resultOf(kind, m.number, full);
+      if (!before) continue;
+      for (int k = 0; k < kSlotCount; ++k) {
+        const Slot slot = static_cast<Slot>(k);
+        if (m.equation.has(slot)) continue;
+        SCOPED_TRACE(std::string(m.label) + " without " + mineralNames(minerals(slot)));
+        RunState s = full;
+        remove(s, slot);
+        StringTerminal out;
+        computeSiteParameters(s.cat, s.site, out);
+        const std::optional<Real> after = resultOf(kind, m.number, s);
+        ASSERT_TRUE(after.has_value());
+        EXPECT_EQ(*after, *before);
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 300);
+}
+
+TEST(EquationMinerals, EveryListedMethodHasThemAndTheyHoldItsNeeds) {
+  for (MethodKind kind : {MethodKind::Thermometer, MethodKind::Barometer}) {
+    for (const MethodInfo& m : allMethods(kind)) {
+      SCOPED_TRACE(m.label);
+      ASSERT_TRUE(equationMinerals(kind, m.number).has_value());
+      EXPECT_EQ(m.equation.bits & m.needs.bits, m.needs.bits);
+    }
+  }
+  // Methods whose own presence test is less than what they read.
+  struct Case {
+    MethodKind kind;
+    int number;
+    const char* equation;
+  };
+  const Case cases[] = {
+      {MethodKind::Thermometer, 25, "Cpx + Gt"}, {MethodKind::Thermometer, 9, "Opx + Cpx"},
+      {MethodKind::Thermometer, 39, "Ol + Gt"},  {MethodKind::Thermometer, 44, "Ol + Gt"},
+      {MethodKind::Thermometer, 27, "Opx + Gt"}, {MethodKind::Barometer, 5, "Opx + Gt"},
+      {MethodKind::Barometer, 42, "Ol + Sp"},    {MethodKind::Thermometer, 30, "Sp"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(mineralNames(methodInfo(c.kind, c.number)->equation), c.equation) << c.number;
+  // The fixed values, previous results and the entry without an equation
+  // give no estimate of their own.
+  for (int t : {1, 14, 15, 16, 17}) EXPECT_FALSE(givesEstimate(MethodKind::Thermometer, t)) << t;
+  for (int b : {1, 6}) EXPECT_FALSE(givesEstimate(MethodKind::Barometer, b)) << b;
+  EXPECT_TRUE(givesEstimate(MethodKind::Thermometer, 36));
+  EXPECT_FALSE(givesEstimate(MethodKind::Oxybarometer, 1));
 }
 
 }  // namespace
