@@ -5,6 +5,13 @@
 # The source versions are pinned to the ones the native build links.
 set -euo pipefail
 dest=$(realpath -m "$1")
+# libfmt, CLI11 and fast_float are header-only: their headers alone, not the
+# system include tree; linked on every run, so that a tree built before one of
+# them was needed gets it too.
+mkdir -p "$dest/include"
+ln -sfn /usr/include/fmt "$dest/include/fmt"
+ln -sfn /usr/include/CLI "$dest/include/CLI"
+ln -sfn /usr/include/fast_float "$dest/include/fast_float"
 [ -f "$dest/.built" ] && exit 0
 mkdir -p "$dest/src" "$dest/include" "$dest/lib"
 export NODE_PATH=/usr/share/nodejs
@@ -66,7 +73,4 @@ cmake --build build-expat -j2 --target expat >/dev/null
 cp build-expat/libexpat.a "$dest/lib/"
 cp "$expatsrc"/lib/expat.h "$expatsrc"/lib/expat_external.h "$dest/include/"
 
-# libfmt and CLI11 are header-only: their headers alone, not the system include tree.
-ln -sfn /usr/include/fmt "$dest/include/fmt"
-ln -sfn /usr/include/CLI "$dest/include/CLI"
 touch "$dest/.built"

@@ -59,9 +59,12 @@ void RepeatedNames::clear() {
 
 void Compilation::growIndex() {
   if (index_.size() >= 2 * (groups_.size() + 1)) return;
-  // At most half full: rebuilt twice as large.
+  // At most half full: rebuilt as many times as large as that takes (a wide
+  // table adds all its groups before they are indexed).
   std::vector<std::uint64_t> old = std::move(index_);
-  index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
+  std::size_t size = std::max<std::size_t>(1024, old.size());
+  while (size < 2 * (groups_.size() + 1)) size *= 2;
+  index_.assign(size, 0);
   for (std::uint64_t entry : old) {
     if (entry == 0) continue;
     std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);

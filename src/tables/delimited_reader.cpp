@@ -104,9 +104,74 @@ bool DelimitedReader::next(std::vector<std::string>& cells) {
     if (peek() == 0xEF && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) pos_ += 3;
     detectDelimiter();
   }
-  cells.clear();
-  if (peek() < 0) return false;
+  if (peek() < 0) {
+    cells.clear();
+    return false;
+  }
   ++row_;
+  if (!nextPlainRow(cells)) nextRow(cells);
+  return true;
+}
+
+// The common row: no quote, a line end within the buffer or the file's end,
+// cells well within the limits. Its cells are copied in one piece each into
+// the strings `cells` already has. False, having consumed nothing, for any
+// other row: nextRow reads it byte by byte, quotes, limits and all.
+bool DelimitedReader::nextPlainRow(std::vector<std::string>& cells) {
+  std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
+  const char* end = nullptr;
+  for (;;) {
+    const char* from = buffer_.data() + pos_;
+    const std::size_t have = buffer_.size() - pos_;
+    end = static_cast<const char*>(std::memchr(from + scanned, '\n', have - scanned));
+    if (end != nullptr) break;
+    scanned = have;
+    if (scanned > kMaxCell) return false;
+    if (!fill()) {
+      end = buffer_.data() + buffer_.size();  // the last row, without a line end
+      break;
+    }
+  }
+  const char* begin = buffer_.data() + pos_;
+  std::size_t length = static_cast<std::size_t>(end - begin);
+  if (length > kMaxCell) return false;
+  if (std::memchr(begin, '"', length) != nullptr) return false;
+  // A carriage return ends the row too (CRLF, or a lone CR).
+  if (const void* cr = std::memchr(begin, '\r', length)) {
+    end = static_cast<const char*>(cr);
+    length = static_cast<std::size_t>(end - begin);
+  }
+  const char delimiter = delimiter_;
+  std::size_t n = 0;
+  auto put = [&](const char* from, const char* to) {
+    if (n < cells.size()) {
+      cells[n].assign(from, to);
+    } else {
+      cells.emplace_back(from, to);
+    }
+    ++n;
+  };
+  const char* cell = begin;
+  for (const char* c = begin; c != end; ++c) {
+    if (*c != delimiter) continue;
+    if (n + 2 >= kMaxCells) return false;
+    put(cell, c);
+    cell = c + 1;
+  }
+  put(cell, end);
+  cells.resize(n);
+  // Past the row and its line end: CR, LF or CRLF.
+  pos_ += length;
+  if (pos_ < buffer_.size()) {
+    const bool cr = buffer_[pos_] == '\r';
+    ++pos_;
+    if (cr && peek() == '\n') ++pos_;
+  }
+  return true;
+}
+
+void DelimitedReader::nextRow(std::vector<std::string>& cells) {
+  cells.clear();
   const char delimiter = delimiter_;
   std::string cell;
   bool quoted = false;  // inside a quoted part of the cell
@@ -139,7 +204,7 @@ bool DelimitedReader::next(std::vector<std::string>& cells) {
     if (c < 0 || c == '\n' || c == '\r') {
       if (c == '\r' && peek() == '\n') get();
       cells.push_back(std::move(cell));
-      return true;
+      return;
     }
     if (c == delimiter) {
       if (cells.size() + 1 >= kMaxCells)

@@ -48,6 +48,8 @@ class DelimitedReader : public RowSource {
   int peek();  // the byte get() would return
   bool fill();
   void detectDelimiter();
+  bool nextPlainRow(std::vector<std::string>& cells);
+  void nextRow(std::vector<std::string>& cells);
 
   std::function<std::size_t(char*, std::size_t)> read_;
   std::FILE* owned_ = nullptr;

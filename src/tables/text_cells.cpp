@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <system_error>
+
+#include <fast_float/fast_float.h>
 
 #include "core/number_text.hpp"
 #include "core/printable.hpp"
@@ -102,22 +105,31 @@ CellValue readCell(std::string_view text, bool decimalComma) {
     if (lower == word) return {CellValue::Zero, 0};
   if (lower.starts_with('<')) return {CellValue::Zero, 0};
 
-  // Only a plain decimal number: strtod alone would also take "inf", "nan"
-  // and hexadecimal numbers.
-  std::string number(text);
+  // Only a plain decimal number (digits, point, sign, exponent): the
+  // conversion alone would also take "inf", "nan" and, as strtod,
+  // hexadecimal numbers. A leading '+' is skipped, as strtod skips it.
   bool digit = false;
-  for (char& c : number) {
-    if (c == ',' && decimalComma) c = '.';
+  for (char c : text) {
     if (std::isdigit(static_cast<unsigned char>(c))) {
       digit = true;
-    } else if (c != '.' && c != '+' && c != '-' && c != 'e' && c != 'E') {
+    } else if (c != '.' && c != '+' && c != '-' && c != 'e' && c != 'E' &&
+               !(c == ',' && decimalComma)) {
       return {};
     }
   }
   if (!digit) return {};
-  char* end = nullptr;
-  double value = std::strtod(number.c_str(), &end);
-  if (end != number.c_str() + number.size() || !std::isfinite(value)) return {};
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (*first == '+' && last - first > 1 && first[1] != '+' && first[1] != '-') ++first;
+  const bool comma = decimalComma && text.find(',') != std::string_view::npos;
+  if (comma && text.find('.') != std::string_view::npos) return {};  // two decimal marks
+  double value = 0;
+  const fast_float::parse_options options(fast_float::chars_format::general, comma ? ',' : '.');
+  const fast_float::from_chars_result r = fast_float::from_chars_advanced(first, last, value, options);
+  // Out of range is 0 below the smallest (as strtod gives), no number above.
+  if (r.ptr != last || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range) ||
+      !std::isfinite(value))
+    return {};
   return {CellValue::Number, value};
 }
 

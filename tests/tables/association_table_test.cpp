@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include <cstdlib>
 
 #include <cstdio>
@@ -140,6 +144,42 @@ TEST(Cells, NumbersZerosAndText) {
     if (text[0] == '.') text.insert(0, "0");
     if (x % 3 == 0) text.insert(0, "-");
     EXPECT_EQ(readCell(text, false).value, std::strtod(text.c_str(), nullptr)) << text;
+  }
+}
+
+// Numbers outside the plain decimals (exponents, signs, long digit strings,
+// decimal commas) read as strtod reads the same text with a point: the
+// value, or no number where strtod stops early or leaves the finite range.
+TEST(Cells, EveryOtherNumberAsTheCLibraryReadsIt) {
+  auto byStrtod = [](std::string text, bool comma) {
+    if (comma) std::replace(text.begin(), text.end(), ',', '.');
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    const bool whole = !text.empty() && end == text.c_str() + text.size() && std::isfinite(v);
+    return whole ? CellValue{CellValue::Number, v} : CellValue{};
+  };
+  std::vector<std::pair<std::string, bool>> texts = {
+      {"+5", false},        {"+-5", false},     {"++5", false},  {"+.5", false},
+      {".5e1", false},      {"5.", false},      {"5e", false},   {"5e+", false},
+      {"1e5.5", false},     {"1E+02", false},   {"-1e-3", false}, {"1e400", false},
+      {"-1e400", false},    {"1e-400", false},  {"2.5e-320", false}, {"1-2", false},
+      {"e5", false},        {"--5", false},     {"1,5e2", true}, {"1,5,3", true},
+      {"1.5,3", true},      {"1,5.3", true},    {"-,5e1", true}, {"+1,25E-1", true},
+      {"12345678901234567890.5", false},        {"0.000000000000000000123456789", false},
+      {"9007199254740993", false},              {"1,0000000000000000000001", true}};
+  std::uint64_t x = 0x9E3779B97F4A7C15ULL;
+  for (int k = 0; k < 5000; ++k) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    std::string text = std::to_string(x % 100000000000000000ULL);
+    text.insert(1 + x % (text.size()), k % 2 ? "," : ".");
+    text += (x >> 20) % 2 ? "e" : "E";
+    text += std::to_string(static_cast<int>((x >> 30) % 700) - 350);
+    texts.emplace_back(text, k % 2 == 1);
+  }
+  for (const auto& [text, comma] : texts) {
+    const CellValue expected = byStrtod(text, comma), got = readCell(text, comma);
+    EXPECT_EQ(got.kind, expected.kind) << text;
+    EXPECT_EQ(got.value, expected.value) << text;
   }
 }
 

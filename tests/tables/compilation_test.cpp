@@ -256,6 +256,31 @@ TEST(Compilation, WideTableWithARepeatedNameKeepsEveryRow) {
   }
 }
 
+// Wide tables of thousands of distinct names, more than the name index first
+// holds: every row of the second joins its name in the first, in the order
+// of the first, and a long table's spots join them too.
+TEST(Compilation, LargeWideTablesOfDistinctNamesJoinByName) {
+  constexpr int kSamples = 5000;
+  std::string opx = "Sample,MgO_Opx\n", gt = "Sample,MgO_Gt\n", ol = "Sample,Mineral,MgO\n";
+  for (int i = 0; i < kSamples; ++i) {
+    opx += "S" + std::to_string(i) + "," + std::to_string(30 + i % 7) + "\n";
+    const int j = kSamples - 1 - i;  // the garnets in the reverse order
+    gt += "S" + std::to_string(j) + "," + std::to_string(15 + j % 5) + "\n";
+    if (i % 10 == 0) ol += "S" + std::to_string(i) + ",Ol,48\nS" + std::to_string(i) + ",Ol,50\n";
+  }
+  Diagnostics d;
+  std::vector<Association> all =
+      group({writeFile("opx.csv", opx), writeFile("gt.csv", gt), writeFile("ol.csv", ol)}, d);
+  ASSERT_EQ(all.size(), static_cast<std::size_t>(kSamples));
+  for (int i = 0; i < kSamples; ++i) {
+    const Association& a = all[static_cast<std::size_t>(i)];
+    ASSERT_EQ(a.sample, "S" + std::to_string(i));
+    EXPECT_EQ(a.ox[Opx].MgO, static_cast<float>(30 + i % 7)) << i;
+    EXPECT_EQ(a.ox[Gar].MgO, static_cast<float>(15 + i % 5)) << i;
+    EXPECT_EQ(a.ox[Ol].MgO, i % 10 == 0 ? 49.0f : 0.0f) << i;
+  }
+}
+
 TEST(Compilation, RepeatedNamesCounted) {
   RepeatedNames names;
   const char* rows[] = {"A", "B", "A", "C", "A", "B"};
