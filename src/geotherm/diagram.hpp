@@ -11,8 +11,10 @@
 namespace mantlept::geotherm {
 
 // With `fitted` the interval q0_lo..q0_hi is shaded; without it the one
-// geotherm of s.fit.q0 is drawn, and the points carry their chi².
+// geotherm of s.fit.q0 is drawn, and the points carry their chi². `left out`
+// are estimates that were not fitted (grains screened out), drawn in grey
+// behind the others.
 void writeDiagram(std::ostream& out, const Summary& s, const std::vector<Point>& points,
-                  bool fitted);
+                  bool fitted, const std::vector<Point>& leftOut = {});
 
 }  // namespace mantlept::geotherm

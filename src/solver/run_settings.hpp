@@ -28,6 +28,9 @@ struct RunSettings {
   int iterationLimit = 3;
   Real startT = 1000.0f;
   Real startP = 10.0f;
+  // The commands reach the methods numbered after the catalogue (thermometers
+  // 48, 49, barometer 44); the dialogue resolves every number by its catalogue.
+  bool beyondCatalogue = true;
 
   // Number of combinations evaluated (0 for a negative count).
   int evaluatedCount() const { return combinationCount > 0 ? combinationCount : 0; }
