@@ -35,6 +35,15 @@ void appendFixed2(std::string& out, double v) {
 
 }  // namespace
 
+unsigned cpxScreen(float aCaCrTs, float tSite, float mSites, float Cr2O3) {
+  unsigned failed = 0;
+  if (!(aCaCrTs >= kCaCrTsMin)) failed |= kCaCrTsLow;
+  if (!(tSite > kCpxSiteSumMin)) failed |= kTSiteLow;
+  if (!(mSites > kCpxSiteSumMin)) failed |= kMSitesLow;
+  if (!(Cr2O3 < kCpxCr2O3Max)) failed |= kCr2O3High;
+  return failed;
+}
+
 RunSettings cpxSettings() {
   RunSettings s;
   s.ferricOption = 1;
@@ -67,10 +76,7 @@ CpxGrain evaluateCpxGrain(const Association& a, const RunSettings& settings) {
   g.tSite = sites.tetrahedral;
   g.mSites = sites.octahedral;
   g.Cr2O3 = a.ox[Cpx].Cr2O3;
-  if (!(g.aCaCrTs >= kCaCrTsMin)) g.failed |= kCaCrTsLow;
-  if (!(g.tSite > kCpxSiteSumMin)) g.failed |= kTSiteLow;
-  if (!(g.mSites > kCpxSiteSumMin)) g.failed |= kMSitesLow;
-  if (!(g.Cr2O3 < kCpxCr2O3Max)) g.failed |= kCr2O3High;
+  g.failed = cpxScreen(g.aCaCrTs, g.tSite, g.mSites, g.Cr2O3);
   return g;
 }
 

@@ -27,6 +27,10 @@ enum CpxCriterion : unsigned {
   kCr2O3High = 1u << 3,  // Cr2O3 at least 5 wt%
 };
 
+// The criteria failed by a grain of these values (0: kept by the screen):
+// a_CaCrTs >= 0.003, both site sums above 1.990, Cr2O3 below 5 wt%.
+unsigned cpxScreen(float aCaCrTs, float tSite, float mSites, float Cr2O3);
+
 struct CpxGrain {
   std::string sample;
   CombinationOutcome outcome;
