@@ -18,7 +18,9 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
     return status;
   };
   try {
-    input = openAnalyses(o.tables, o.sheet, AnalysisOptions{o.rimCore});
+    AnalysisOptions options{o.rimCore};
+    options.repeatedNamesRefused = true;  // the file joins consecutive lines of one name
+    input = openAnalyses(o.tables, o.sheet, options);
     if (input->fixedColumns()) {
       throw InputError("mantlept: " + o.tables.front() +
                        " is a fixed-column analysis file already; convert reads tables");

@@ -9,6 +9,7 @@
 #include "tables/association_table.hpp"
 #include "tables/diagnostics.hpp"
 #include "tables/open_table.hpp"
+#include "tables/text_cells.hpp"
 
 namespace mantlept {
 
@@ -37,12 +38,12 @@ class FixedColumnInput final : public AnalysisInput {
   AnalysisReader reader_;
 };
 
-// Tables: their rows gathered at the first association asked for, joined by
-// sample and averaged per mineral.
+// Tables: their rows gathered at the first association asked for and
+// grouped by the one rule of Compilation.
 class TableInput final : public AnalysisInput {
  public:
   explicit TableInput(const AnalysisOptions& options)
-      : compilation_(diagnostics_, options.rimCore), rowsAlone_(options.rowsAlone) {}
+      : compilation_(diagnostics_, options.rimCore), options_(options) {}
   void add(std::unique_ptr<tables::RowSource> rows) {
     tables_.push_back(std::make_unique<tables::AssociationTable>(std::move(rows), diagnostics_));
   }
@@ -63,20 +64,35 @@ class TableInput final : public AnalysisInput {
     gathered_ = true;
     tables::TableRow row;
     for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
-      const bool alone =
-          rowsAlone_ && table->layout() == tables::AssociationTable::Layout::Wide;
+      compilation_.beginTable(
+          table->fileName(),
+          tables::tableRows(table->layout() == tables::AssociationTable::Layout::Wide,
+                            options_.rowsAlone));
+      const tables::RepeatedNames& names = compilation_.tableNames();
       while (table->next(row)) {
         if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
-        compilation_.add(row, alone);
+        compilation_.add(row);
+        if (options_.repeatedNamesRefused && names.firstRow() != 0) refuse(*table, names);
       }
+      compilation_.endTable();
       table.reset();  // closes the file
     }
+  }
+
+  [[noreturn]] static void refuse(const tables::AssociationTable& table,
+                                  const tables::RepeatedNames& names) {
+    throw InputError("mantlept: " + table.fileName() + ", row " +
+                     std::to_string(names.firstRow()) + ": sample name \"" +
+                     tables::printable(names.firstName()) + "\" is that of row " +
+                     std::to_string(names.earlierRow()) +
+                     " too: rows that share a name are grains or pairs, each evaluated on its "
+                     "own, and the fixed-column analysis file would join them into one sample");
   }
 
   tables::Diagnostics diagnostics_;
   std::vector<std::unique_ptr<tables::AssociationTable>> tables_;
   tables::Compilation compilation_;
-  bool rowsAlone_;
+  AnalysisOptions options_;
   bool gathered_ = false;
 };
 

@@ -35,6 +35,11 @@ struct AnalysisOptions {
   // rows of the same name: concentrate grains, whose sample column often
   // names the concentrate rather than the grain.
   bool rowsAlone = false;
+  // A wide table in which a sample name repeats (a table of grains or pairs,
+  // each row evaluated on its own) is refused, naming the first repeated
+  // name: for `convert`, whose fixed-column file joins consecutive lines of
+  // one name and so cannot keep such rows apart.
+  bool repeatedNamesRefused = false;
 };
 
 class AnalysisInput {
@@ -63,7 +68,8 @@ std::unique_ptr<AnalysisInput> tableAnalyses(std::unique_ptr<tables::RowSource> 
 // Opens the analyses every command reads: one fixed-column analysis file
 // (read line by line, consecutive lines of a sample together), or any number
 // of tables (`-` once at most) whose rows are joined by sample name across
-// files and averaged per mineral. `sheet` picks the sheet of each workbook.
+// files and averaged per mineral, except the rows of a wide table in which
+// a sample name repeats, each an association of its own (see Compilation). `sheet` picks the sheet of each workbook.
 // Every file is opened and its header checked here; the rows of tables are
 // read at the first `next`. Throws InputError, InputUsageError when a
 // fixed-column file comes with other inputs.

@@ -305,9 +305,10 @@ double AssociationTable::value(int column, int oxide, double factor, bool& isBla
   return v;
 }
 
-// One mineral's oxides from its columns. Of the iron columns a row takes total
-// FeO when it is determined, else FeO and Fe2O3 as given, else total Fe2O3
-// (already turned into FeO by its factor).
+// One mineral's oxides from its columns. Of the iron columns a row takes
+// total FeO where above 0; else FeO and Fe2O3 where either is above 0; else
+// total Fe2O3 (turned into FeO by its factor) where above 0; else 0. A zero
+// (as compilations write an undetermined ferric iron) gives way to the next.
 bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   constexpr int kFeO = 4, kFe2O3 = 11, kNiO = 10;
   analysis.slot = slot;
@@ -316,9 +317,10 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
   analysis.niPpm = 0;
   std::array<double, 5> iron{};
   std::array<bool, 5> ironGiven{};
+  std::array<Column*, 5> ironColumn{};
   double nickelPpm = 0;
   bool nickelPpmGiven = false;
-  for (const Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
+  for (Column& c : slotColumns_[static_cast<std::size_t>(slot + 1)]) {
     bool isBlank = false;
     double ppm = 0;
     double v = value(c.index, c.oxide, c.factor, isBlank, c.nickelPpm ? &ppm : nullptr);
@@ -331,25 +333,43 @@ bool AssociationTable::readOxides(int slot, RowAnalysis& analysis) {
     if (c.iron != ColumnMeaning::NotIron) {
       iron[static_cast<std::size_t>(c.iron)] = v;
       ironGiven[static_cast<std::size_t>(c.iron)] = !isBlank;
+      ironColumn[static_cast<std::size_t>(c.iron)] = &c;
       continue;
     }
     analysis.ox[static_cast<std::size_t>(c.oxide)] = v;
     if (!isBlank) analysis.determined |= static_cast<std::uint16_t>(1u << c.oxide);
   }
+  auto above = [&](int role) { return iron[static_cast<std::size_t>(role)] > 0; };
   auto set = [&](int oxide, int role) {
     if (!ironGiven[static_cast<std::size_t>(role)]) return;
     analysis.ox[static_cast<std::size_t>(oxide)] = iron[static_cast<std::size_t>(role)];
     analysis.determined |= static_cast<std::uint16_t>(1u << oxide);
   };
-  if (ironGiven[ColumnMeaning::FeOTotal] && iron[ColumnMeaning::FeOTotal] > 0) {
-    set(kFeO, ColumnMeaning::FeOTotal);
-  } else if (ironGiven[ColumnMeaning::FeOPlain] || ironGiven[ColumnMeaning::Fe2O3Plain]) {
-    set(kFeO, ColumnMeaning::FeOPlain);
-    set(kFe2O3, ColumnMeaning::Fe2O3Plain);
-  } else if (ironGiven[ColumnMeaning::Fe2O3Total]) {
-    set(kFeO, ColumnMeaning::Fe2O3Total);
+  // Counts a row under the column of `role` when it holds a value above 0.
+  auto count = [&](int role, long Column::*counter) {
+    if (above(role)) ++(ironColumn[static_cast<std::size_t>(role)]->*counter);
+  };
+  using M = ColumnMeaning;
+  const bool hasFeOTotal = ironColumn[M::FeOTotal] != nullptr;
+  if (above(M::FeOTotal)) {
+    set(kFeO, M::FeOTotal);
+    count(M::FeOPlain, &Column::setAside);
+    count(M::Fe2O3Plain, &Column::setAside);
+  } else if (above(M::FeOPlain) || above(M::Fe2O3Plain)) {
+    set(kFeO, M::FeOPlain);
+    set(kFe2O3, M::Fe2O3Plain);
+    if (hasFeOTotal) {
+      count(M::FeOPlain, &Column::lowerTaken);
+      count(M::Fe2O3Plain, &Column::lowerTaken);
+    }
+  } else if (above(M::Fe2O3Total)) {
+    set(kFeO, M::Fe2O3Total);
+    if (hasFeOTotal || ironColumn[M::FeOPlain] != nullptr || ironColumn[M::Fe2O3Plain] != nullptr)
+      count(M::Fe2O3Total, &Column::lowerTaken);
   } else {
-    set(kFeO, ColumnMeaning::FeOTotal);  // a total FeO below detection
+    // No iron above 0: FeO and Fe2O3 are 0, determined where a cell says so.
+    for (int role : {M::FeOTotal, M::FeOPlain, M::Fe2O3Total}) set(kFeO, role);
+    set(kFe2O3, M::Fe2O3Plain);
   }
   // Nickel in ppm where the row has it, else NiO as wt%.
   if (nickelPpmGiven) {
@@ -379,8 +399,34 @@ int AssociationTable::slotOf(std::string_view mineral) {
   return slot;
 }
 
+// One note on the iron of the table's rows: the columns whose iron was
+// taken because a column before them held none, and the FeO and Fe2O3 set
+// aside because total FeO was given.
+void AssociationTable::noteIron() {
+  std::string lower, aside;
+  for (const std::vector<Column>& columns : slotColumns_) {
+    for (const Column& c : columns) {
+      const std::string name =
+          "\"" + printable(header_[static_cast<std::size_t>(c.index)]) + "\" (";
+      if (c.lowerTaken > 0)
+        lower += (lower.empty() ? "" : ", ") + name + std::to_string(c.lowerTaken) + ")";
+      if (c.setAside > 0)
+        aside += (aside.empty() ? "" : ", ") + name + std::to_string(c.setAside) + ")";
+    }
+  }
+  if (lower.empty() && aside.empty()) return;
+  std::string text = rows_->fileName() +
+                     ": iron is taken from FeOt where above 0, else FeO and Fe2O3, else "
+                     "Fe2O3t; rows";
+  if (!lower.empty()) text += " whose iron came from a lower-priority column: " + lower;
+  if (!lower.empty() && !aside.empty()) text += "; rows";
+  if (!aside.empty()) text += " whose FeO or Fe2O3 was set aside for FeOt: " + aside;
+  diagnostics_.note("iron:" + rows_->fileName(), text);
+}
+
 bool AssociationTable::next(TableRow& r) {
   if (ended_ || !readRow()) {
+    if (!ended_) noteIron();
     ended_ = true;
     if (dataRows_ == 0) fail("the table has a header but no data rows");
     return false;

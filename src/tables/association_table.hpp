@@ -66,6 +66,9 @@ class AssociationTable {
     double factor;
     bool nickelPpm;
     int iron;  // ColumnMeaning::Iron
+    // Rows of an iron column: iron taken from it because the columns before
+    // it held none; a value above 0 set aside because total FeO was given.
+    long lowerTaken = 0, setAside = 0;
   };
 
   bool readRow();  // the next row that is not blank, checked against the header
@@ -77,6 +80,7 @@ class AssociationTable {
   bool readOxides(int slot, RowAnalysis& analysis);  // true when any is not zero
   void assignText(std::string& to, int column) const;  // without a reference tag
   int slotOf(std::string_view mineral);
+  void noteIron();
   [[noreturn]] void fail(const std::string& what) const;
   [[noreturn]] void failRow(const std::string& what) const;
 

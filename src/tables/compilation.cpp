@@ -32,30 +32,68 @@ bool Compilation::kept(const TableRow& row) {
   return false;
 }
 
-std::uint32_t Compilation::groupOf(const std::string& sample) {
-  if (index_.size() < 2 * (groups_.size() + 1)) {
-    // At most half full: rebuilt twice as large.
-    std::vector<std::uint64_t> old = std::move(index_);
-    index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
-    for (std::uint64_t entry : old) {
-      if (entry == 0) continue;
-      std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);
-      while (index_[at] != 0) at = (at + 1) & (index_.size() - 1);
-      index_[at] = entry;
-    }
+TableRows tableRows(bool wide, bool eachAlone) {
+  if (!wide) return TableRows::BySample;
+  return eachAlone ? TableRows::EachAlone : TableRows::Samples;
+}
+
+bool RepeatedNames::add(const std::string& name, long row) {
+  auto [at, fresh] = seen_.try_emplace(name, Seen{row, false});
+  if (fresh) return false;
+  if (!at->second.repeated) {
+    at->second.repeated = true;
+    sharing_ += 2;  // the first row of the name and this one
+  } else {
+    ++sharing_;
   }
+  if (firstRow_ == 0) firstName_ = name, firstRow_ = row, earlierRow_ = at->second.row;
+  return true;
+}
+
+void RepeatedNames::clear() {
+  std::unordered_map<std::string, Seen>().swap(seen_);  // gives the memory back
+  sharing_ = 0;
+  firstName_.clear();
+  firstRow_ = earlierRow_ = 0;
+}
+
+void Compilation::growIndex() {
+  if (index_.size() >= 2 * (groups_.size() + 1)) return;
+  // At most half full: rebuilt twice as large.
+  std::vector<std::uint64_t> old = std::move(index_);
+  index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
+  for (std::uint64_t entry : old) {
+    if (entry == 0) continue;
+    std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);
+    while (index_[at] != 0) at = (at + 1) & (index_.size() - 1);
+    index_[at] = entry;
+  }
+}
+
+std::int64_t Compilation::lookUp(const std::string& sample, std::size_t& at) const {
   const std::uint64_t hash = std::hash<std::string_view>{}(sample) & 0xFFFFFFFFu;
-  for (std::size_t at = static_cast<std::size_t>(hash) & (index_.size() - 1);;
+  for (at = static_cast<std::size_t>(hash) & (index_.size() - 1);;
        at = (at + 1) & (index_.size() - 1)) {
     std::uint64_t entry = index_[at];
-    if (entry == 0) {
-      const std::uint32_t group = newGroup(sample);
-      index_[at] = hash << 32 | (group + 1u);
-      return group;
-    }
+    if (entry == 0) return -1;
     auto group = static_cast<std::uint32_t>((entry & 0xFFFFFFFFu) - 1u);
     if ((entry >> 32) == hash && groups_[group].sample == sample) return group;
   }
+}
+
+void Compilation::place(std::size_t at, std::uint32_t group) {
+  const std::uint64_t hash = std::hash<std::string_view>{}(groups_[group].sample) & 0xFFFFFFFFu;
+  index_[at] = hash << 32 | (group + 1u);
+}
+
+std::uint32_t Compilation::groupOf(const std::string& sample) {
+  growIndex();
+  std::size_t at = 0;
+  const std::int64_t found = lookUp(sample, at);
+  if (found >= 0) return static_cast<std::uint32_t>(found);
+  const std::uint32_t group = newGroup(sample);
+  place(at, group);
+  return group;
 }
 
 std::uint32_t Compilation::newGroup(const std::string& sample) {
@@ -67,8 +105,22 @@ std::uint32_t Compilation::newGroup(const std::string& sample) {
   return group;
 }
 
-void Compilation::add(const TableRow& row, bool alone) {
-  const std::uint32_t at = alone ? newGroup(row.sample) : groupOf(row.sample);
+void Compilation::beginTable(const std::string& fileName, TableRows rows) {
+  rows_ = rows;
+  fileName_ = fileName;
+  tableStart_ = groups_.size();
+  names_.clear();
+}
+
+void Compilation::add(const TableRow& row) {
+  std::uint32_t at = 0;
+  if (rows_ == TableRows::BySample) {
+    at = groupOf(row.sample);
+  } else {
+    // Each row held apart until the table's names are known.
+    at = newGroup(row.sample);
+    if (rows_ == TableRows::Samples) names_.add(row.sample, row.row);
+  }
   Group& g = groups_[at];
   if (!g.described && !row.description.empty()) {
     descriptions_[at] = row.description;
@@ -96,6 +148,62 @@ void Compilation::add(const TableRow& row, bool alone) {
   }
 }
 
+void Compilation::joinInto(std::uint32_t from, std::uint32_t into) {
+  Group& f = groups_[from];
+  Group& g = groups_[into];
+  f.joined = true;
+  ++joined_;
+  if (!g.described && f.described) {
+    descriptions_[into] = std::move(descriptions_[from]);
+    g.described = true;
+  }
+  for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+    if (f.sums[slot] < 0) continue;
+    if (g.sums[slot] < 0) {
+      g.sums[slot] = f.sums[slot];
+      continue;
+    }
+    Sums& to = sums_[static_cast<std::size_t>(g.sums[slot])];
+    const Sums& add = sums_[static_cast<std::size_t>(f.sums[slot])];
+    if (to.analyses + add.analyses > kMaxAnalyses)
+      throw TableError("mantlept: sample \"" + printable(g.sample) + "\" has more than " +
+                       std::to_string(kMaxAnalyses) + " analyses of one mineral");
+    to.analyses = static_cast<std::uint16_t>(to.analyses + add.analyses);
+    to.niPpm += add.niPpm;
+    to.niPpmCount = static_cast<std::uint16_t>(to.niPpmCount + add.niPpmCount);
+    for (std::size_t k = 0; k < OxideValues::kCount; ++k) {
+      to.sum[k] += add.sum[k];
+      to.count[k] = static_cast<std::uint16_t>(to.count[k] + add.count[k]);
+    }
+  }
+}
+
+void Compilation::endTable() {
+  if (rows_ == TableRows::Samples) {
+    if (names_.rowsSharing() > 0) {
+      diagnostics_.note("apart:" + fileName_,
+                        fileName_ + ": " + std::to_string(names_.rowsSharing()) +
+                            " rows share a sample name with another row; each row is "
+                            "evaluated on its own");
+    } else {
+      // A table of samples: each row joins the earlier rows of its name.
+      growIndex();
+      for (std::size_t k = tableStart_; k < groups_.size(); ++k) {
+        const auto group = static_cast<std::uint32_t>(k);
+        std::size_t at = 0;
+        const std::int64_t earlier = lookUp(groups_[group].sample, at);
+        if (earlier >= 0) {
+          joinInto(group, static_cast<std::uint32_t>(earlier));
+        } else {
+          place(at, group);
+        }
+      }
+    }
+  }
+  rows_ = TableRows::BySample;
+  names_.clear();
+}
+
 bool Compilation::next(Association& a) {
   for (;;) {
     if (next_ >= groups_.size()) {
@@ -103,6 +211,7 @@ bool Compilation::next(Association& a) {
       return false;
     }
     const Group& g = groups_[next_++];
+    if (g.joined) continue;
     a.clear();
     a.sample = g.sample;
     a.info.set(g.sample, descriptions_[next_ - 1]);

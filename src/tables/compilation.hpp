@@ -1,14 +1,23 @@
 #pragma once
-// Rows of analyses from any number of tables joined into one association per
-// sample, in the order samples first appear. Several analyses of one mineral
-// in one sample (spots of a grain, grains of a xenolith) are averaged oxide by
-// oxide over the analyses in which the oxide was determined. Memory holds one
-// accumulator per sample and mineral, never the rows.
+// Rows of analyses from any number of tables grouped into associations, in
+// the order samples first appear:
+//  - the rows of a long table (one row per mineral analysis) join every row
+//    of the same sample name, in any table;
+//  - a wide table (one row per sample) in which no sample name repeats is a
+//    table of samples: its rows join the other tables by name;
+//  - a wide table in which a sample name repeats is a table of grains or
+//    pairs: each row is an association of its own, in row order, and joins
+//    nothing.
+// Several analyses of one mineral in one association (spots of a grain,
+// grains of a xenolith) are averaged oxide by oxide over the analyses in
+// which the oxide was determined. Memory holds one accumulator per
+// association and mineral, never the rows.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "minerals/association.hpp"
@@ -39,19 +48,64 @@ class BlockArray {
   std::size_t size_ = 0;
 };
 
+// How the rows of one table are grouped.
+enum class TableRows {
+  BySample,  // each row joins the rows of its sample name (a long table)
+  Samples,   // a wide table: joined by name, unless a name repeats in it
+  EachAlone, // each row an association of its own whatever its name (grains)
+};
+
+// The grouping of a table's rows, from its layout: a wide table is one of
+// samples unless every row is asked to stand alone.
+TableRows tableRows(bool wide, bool eachAlone);
+
+// The sample names of one table, to tell whether a name repeats. The names
+// are held (one entry per distinct name), never the rows.
+class RepeatedNames {
+ public:
+  // Counts row `row` named `name`; true when an earlier row had the name.
+  bool add(const std::string& name, long row);
+  // Rows whose name another row has too (every row of a repeated name).
+  long rowsSharing() const { return sharing_; }
+  // The first repeat: the name, its row and the earlier row with that name.
+  const std::string& firstName() const { return firstName_; }
+  long firstRow() const { return firstRow_; }
+  long earlierRow() const { return earlierRow_; }
+  void clear();
+
+ private:
+  struct Seen {
+    long row;       // the first row of the name
+    bool repeated;  // a later row has it too
+  };
+  std::unordered_map<std::string, Seen> seen_;
+  long sharing_ = 0;
+  std::string firstName_;
+  long firstRow_ = 0, earlierRow_ = 0;
+};
+
 class Compilation {
  public:
   Compilation(Diagnostics& diagnostics, RimCore choice);
 
-  // Adds the analyses of one row to its sample; a row `alone` is a sample of
-  // its own whatever its name (a wide row that is one grain).
-  void add(const TableRow& row, bool alone = false);
+  // Begins the rows of one table (`fileName` for the notes). Rows added
+  // without a table begun join by sample.
+  void beginTable(const std::string& fileName, TableRows rows);
+  // Adds the analyses of one row.
+  void add(const TableRow& row);
+  // Ends the table begun: a wide table whose names are all distinct joins
+  // the tables before it by name; one with a repeated name keeps each row
+  // apart, with a note.
+  void endTable();
+  // The names of the wide table being added (for a caller that cannot take
+  // rows that share a name).
+  const RepeatedNames& tableNames() const { return names_; }
 
   // The associations, after the last add; false at the end. The notes on
   // averaging and on samples without a usable mineral come with the end.
   bool next(Association& a);
 
-  std::size_t sampleCount() const { return groups_.size(); }
+  std::size_t sampleCount() const { return groups_.size() - joined_; }
 
  private:
   // One sample-mineral accumulator.
@@ -66,12 +120,19 @@ class Compilation {
   struct alignas(64) Group {
     std::array<std::int32_t, kSlotCount> sums;  // index into sums_, -1: none
     bool described = false;
+    bool joined = false;  // its rows were added to an earlier group of its name
     std::string sample;
   };
   static constexpr std::uint32_t kMaxAnalyses = 0xFFFF;
   bool kept(const TableRow& row);
-  std::uint32_t groupOf(const std::string& sample);
+  std::uint32_t groupOf(const std::string& sample);  // found or made
+  void growIndex();  // room for every group
+  // The indexed group of `sample` or -1; `at` receives its place or the free
+  // place for it.
+  std::int64_t lookUp(const std::string& sample, std::size_t& at) const;
+  void place(std::size_t at, std::uint32_t group);
   std::uint32_t newGroup(const std::string& sample);
+  void joinInto(std::uint32_t from, std::uint32_t into);
   void finish();
 
   Diagnostics& diagnostics_;
@@ -84,6 +145,12 @@ class Compilation {
   // any order, so a lookup should touch little memory besides its group.
   std::vector<std::uint64_t> index_;
   std::size_t next_ = 0;
+  std::size_t joined_ = 0;  // groups joined into an earlier one
+  // The table being added.
+  TableRows rows_ = TableRows::BySample;
+  std::string fileName_;
+  std::size_t tableStart_ = 0;  // its first group
+  RepeatedNames names_;
   long leftOut_ = 0;  // analyses left out by the rim/core choice
   long averagedGroups_ = 0, averagedAnalyses_ = 0, emptySamples_ = 0;
 };

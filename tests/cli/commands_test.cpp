@@ -111,6 +111,68 @@ TEST(Tables, BadTablesExitOneAndLeaveNoFile) {
   EXPECT_FALSE(merging.exists("a.txt"));
 }
 
+// A wide table of pairs, two rows of one xenolith: each row is evaluated on
+// its own, in row order, exactly as a table of that row alone.
+TEST(Tables, RowsThatShareANameAreEachTheirOwnAssociation) {
+  const std::string header = kWide.substr(0, kWide.find('\n') + 1);
+  const std::string first = lines(kWide)[1].substr(lines(kWide)[1].find(','));
+  const std::string second =
+      ",fine,57.1,0.95,5.6,33.8,1.45,0.1,54.4,2.6,4.1,19.1,16.2,1.75,42.3,21.1,2.9,7.4,20.6,4.6";
+  const std::vector<std::string> rows = {"X" + first, "X" + second, "Y" + first};
+  std::string table = header;
+  for (const std::string& r : rows) table += r + "\n";
+  const std::vector<std::string> pairs = {"-p", "7,5", "-p", "25,5", "-x", "3"};
+  auto calc = [&](const std::string& text) {
+    std::vector<std::string> args = {"calc", "pairs.csv"};
+    args.insert(args.end(), pairs.begin(), pairs.end());
+    return runCommand(args, {{"pairs.csv", text}});
+  };
+  ProgramRun all = calc(table);
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_NE(all.err.find("note: pairs.csv: 2 rows share a sample name with another row; each "
+                         "row is evaluated on its own\n"),
+            std::string::npos)
+      << all.err;
+  EXPECT_EQ(all.err.find("averaged"), std::string::npos) << all.err;
+  std::vector<std::string> out = lines(all.out);
+  ASSERT_EQ(out.size(), 1 + 2 * rows.size());
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    ProgramRun alone = calc(header + rows[k] + "\n");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    std::vector<std::string> expected = lines(alone.out);
+    ASSERT_EQ(expected.size(), 3u);
+    for (std::size_t pair = 0; pair < 2; ++pair)
+      EXPECT_EQ(out[1 + 2 * k + pair], expected[1 + pair]) << "row " << k << " pair " << pair;
+  }
+  EXPECT_NE(out[1], out[3]);  // the two X rows differ: neither is averaged away
+
+  // The fixed-column file would join the two X rows: convert refuses.
+  ProgramRun converted = runCommand({"convert", "pairs.csv", "-o", "px.txt"}, {{"pairs.csv", table}});
+  EXPECT_EQ(converted.status, 1);
+  EXPECT_NE(converted.err.find("pairs.csv, row 3: sample name \"X\" is that of row 2 too"),
+            std::string::npos)
+      << converted.err;
+  EXPECT_FALSE(converted.exists("px.txt"));
+
+  // Two wide files whose names are all distinct still join by sample.
+  const std::string pyroxenes =
+      "Sample,Rock,SiO2_Opx,Al2O3_Opx,FeOt_Opx,MgO_Opx,CaO_Opx,Na2O_Opx,SiO2_Cpx,Al2O3_Cpx,"
+      "FeOt_Cpx,MgO_Cpx,CaO_Cpx,Na2O_Cpx\n"
+      "Garnet lherzolite 1,coarse,57.52,0.82,4.92,34.61,0.95,0.21,54.85,2.21,2.81,17.42,18.63,"
+      "1.93\n"
+      "Px-2,\"sheared, fine\",57.1,0.95,5.6,33.8,1.45,bdl,54.4,2.6,4.1,19.1,16.2,1.75\n";
+  const std::string garnets =
+      "Sample,SiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeOt_Gt,MgO_Gt,CaO_Gt\n"
+      "Garnet lherzolite 1,42.05,20.52,4.33,6.92,20.91,5.02\n";
+  std::vector<std::string> args = {"calc", "gt.csv", "px.csv"};
+  args.insert(args.end(), pairs.begin(), pairs.end());
+  ProgramRun joined = runCommand(args, {{"px.csv", pyroxenes}, {"gt.csv", garnets}});
+  ProgramRun whole = calc(kWide);
+  ASSERT_EQ(joined.status, 0) << joined.err;
+  EXPECT_EQ(joined.out, whole.out);
+  EXPECT_EQ(joined.err.find("share a sample name"), std::string::npos);
+}
+
 // kWide's samples as three files of spot analyses, rows of a sample apart;
 // each mineral's spots average to the wide table's values.
 const std::vector<std::pair<std::string, std::string>> kSpots = {

@@ -97,6 +97,26 @@ def test_paths_and_lists_of_paths(example_table, generated_table, cli):
     assert as_csv(both) == one + two.split("\n", 1)[1]
 
 
+def test_rows_sharing_a_name_each_give_their_rows(tmp_path, cli):
+    # The xenoliths as pairs of one xenolith: every row evaluated on its own,
+    # in row order, as the rows of their own names are.
+    source = ROOT / "examples" / "xenoliths.csv"
+    frame = read_table(source)
+    own_names = cli("calc", source, "-p", "7,5", "-p", "25,5", "-q")
+    expected = "\n".join(["K1" + line[line.index(","):] if n > 0 else line
+                          for n, line in enumerate(own_names.rstrip("\n").split("\n"))]) + "\n"
+    assert len(expected.splitlines()) == 1 + 2 * len(frame)
+    shared = frame.assign(Sample="K1")
+    path = tmp_path / "pairs.csv"
+    shared.to_csv(path, index=False)
+    with pytest.warns(UserWarning, match=f"{len(frame)} rows share a sample name"):
+        result = mantlept.calc(shared, ["7,5", "25,5"])
+    assert as_csv(result) == expected
+    with pytest.warns(UserWarning, match="each row is evaluated on its own"):
+        assert as_csv(mantlept.calc(str(path), ["7,5", "25,5"])) == expected
+    assert cli("calc", path, "-p", "7,5", "-p", "25,5", "-q") == expected
+
+
 def test_long_data_frame_with_text_cells(tmp_path, cli):
     long = pd.DataFrame({
         "Sample": ["A", "A", "A", "B", "B"],

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "table_files.hpp"
@@ -139,22 +140,135 @@ TEST(Compilation, RimOrCoreSpotsChosen) {
   }
 }
 
-TEST(Compilation, IronTakesTotalFeOThenFeOAndFe2O3ThenTotalFe2O3) {
+TEST(Compilation, IronTakesTheFirstColumnAboveZero) {
   Diagnostics d;
-  std::vector<Association> all = compile(
-      {writeFile("iron.csv",
-                 "Sample,Mineral,FeOt,FeO,Fe2O3,Fe2O3t,MgO\n"
-                 "A,Sp,8.0,7.0,1.0,9.0,20\n"
-                 "B,Sp,,7.0,1.0,9.0,20\n"
-                 "C,Sp,,,,9.0,20\n"
-                 "D,Sp,bdl,,2.0,9.0,20\n")},
-      d);
-  ASSERT_EQ(all.size(), 4u);
-  const double expected[4][2] = {{8.0, 0}, {7.0, 1.0}, {9.0 * kFe2O3ToFeO, 0}, {0, 2.0}};
-  for (std::size_t i = 0; i < 4; ++i) {
+  const std::string path = writeFile("iron.csv",
+                                     "Sample,Mineral,FeOt,FeO,Fe2O3,Fe2O3t,MgO\n"
+                                     "A,Sp,8.0,7.0,1.0,9.0,20\n"
+                                     "B,Sp,,7.0,1.0,9.0,20\n"
+                                     "C,Sp,,,,9.0,20\n"
+                                     "D,Sp,bdl,,2.0,9.0,20\n"
+                                     "E,Sp,0,7.0,1.0,,20\n"
+                                     "F,Sp,,0,0.000,7.78,20\n"
+                                     "G,Sp,0,0,0,0,20\n");
+  std::vector<Association> all = compile({path}, d);
+  ASSERT_EQ(all.size(), 7u);
+  // FeO and Fe2O3 of each row worked by the rule: FeOt above 0, else FeO and
+  // Fe2O3 where either is above 0, else 0.8998 Fe2O3t, else nothing.
+  const double expected[7][2] = {{8.0, 0},    {7.0, 1.0}, {9.0 * kFe2O3ToFeO, 0},
+                                 {0, 2.0},    {7.0, 1.0}, {7.78 * kFe2O3ToFeO, 0},
+                                 {0, 0}};
+  for (std::size_t i = 0; i < all.size(); ++i) {
     EXPECT_NEAR(all[i].ox[Sp].FeO, expected[i][0], 1e-6) << all[i].sample;
     EXPECT_NEAR(all[i].ox[Sp].Fe2O3, expected[i][1], 1e-6) << all[i].sample;
   }
+  // Taken from a lower column: FeO in B and E, Fe2O3 in B, D and E, Fe2O3t in
+  // C and F; set aside for FeOt: FeO and Fe2O3 of A.
+  EXPECT_NE(printed(d).find("note: " + path +
+                            ": iron is taken from FeOt where above 0, else FeO and Fe2O3, else "
+                            "Fe2O3t; rows whose iron came from a lower-priority column: "
+                            "\"FeO\" (2), \"Fe2O3\" (3), \"Fe2O3t\" (2); rows whose FeO or "
+                            "Fe2O3 was set aside for FeOt: \"FeO\" (1), \"Fe2O3\" (1)\n"),
+            std::string::npos)
+      << printed(d);
+
+  // A table with one iron column has no lower column to tell of.
+  Diagnostics only;
+  const std::string total = writeFile("total.csv", "Sample,Fe2O3t_Gt,MgO_Gt\nA,7.78,20\n");
+  EXPECT_NEAR(compile({total}, only).at(0).ox[Gar].FeO, 7.78 * kFe2O3ToFeO, 1e-6);
+  EXPECT_EQ(only.count("iron:" + total), 0);
+}
+
+// The rows of tables grouped as the readers give them: a wide table in which
+// a name repeats keeps each row apart; the others join by name.
+std::vector<Association> group(const std::vector<std::string>& paths, Diagnostics& d) {
+  Compilation compilation(d, RimCore::All);
+  for (const std::string& path : paths) {
+    AssociationTable table(openTable(path, ""), d);
+    compilation.beginTable(path, tableRows(table.layout() == AssociationTable::Layout::Wide, false));
+    TableRow row;
+    while (table.next(row)) compilation.add(row);
+    compilation.endTable();
+  }
+  std::vector<Association> out;
+  Association a;
+  while (compilation.next(a)) out.push_back(a);
+  EXPECT_EQ(compilation.sampleCount(), out.size());
+  return out;
+}
+
+TEST(Compilation, WideTableWithARepeatedNameKeepsEveryRow) {
+  // Garnet grains of two concentrates, one pair per row of a xenolith, and a
+  // long table of olivine in samples of those names.
+  const std::string grains = writeFile("grains.csv",
+                                       "Sample,MgO_Gt,CaO_Gt\n"
+                                       "K1,20,4\nK2,21,5\nK1,22,6\nK1,23,7\n");
+  const std::string opx = writeFile("opx.csv", "Sample,MgO_Opx\nK1,34\nK3,35\n");
+  const std::string gt = writeFile("gt.csv", "Sample,MgO_Gt\nK3,19\nK1,18\n");
+  const std::string ol = writeFile("ol.csv", "Sample,Mineral,MgO\nK1,Ol,49\nK1,Ol,51\n");
+  struct Expected {
+    std::string sample;
+    double opx, gt, ol;
+  };
+  struct Case {
+    std::vector<std::string> paths;
+    std::vector<Expected> rows;
+    long apart;  // rows counted in the note, 0: no note
+  } cases[] = {
+      // Each grain its own association, in row order; the olivine of K1
+      // joins nothing of the grains.
+      {{grains, ol},
+       {{"K1", 0, 20, 0}, {"K2", 0, 21, 0}, {"K1", 0, 22, 0}, {"K1", 0, 23, 0}, {"K1", 0, 0, 50}},
+       3},
+      {{ol, grains},
+       {{"K1", 0, 0, 50}, {"K1", 0, 20, 0}, {"K2", 0, 21, 0}, {"K1", 0, 22, 0}, {"K1", 0, 23, 0}},
+       3},
+      // Wide tables of distinct names join each other and the long table.
+      {{opx, gt, ol}, {{"K1", 34, 18, 50}, {"K3", 35, 19, 0}}, 0},
+      {{gt, ol, opx}, {{"K3", 35, 19, 0}, {"K1", 34, 18, 50}}, 0},
+      // Grains beside samples: the samples still join.
+      {{opx, grains, gt},
+       {{"K1", 34, 18, 0},
+        {"K3", 35, 19, 0},
+        {"K1", 0, 20, 0},
+        {"K2", 0, 21, 0},
+        {"K1", 0, 22, 0},
+        {"K1", 0, 23, 0}},
+       3},
+  };
+  for (const Case& c : cases) {
+    Diagnostics d;
+    std::vector<Association> all = group(c.paths, d);
+    ASSERT_EQ(all.size(), c.rows.size()) << c.paths.front();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      EXPECT_EQ(all[i].sample, c.rows[i].sample) << i;
+      EXPECT_NEAR(all[i].ox[Opx].MgO, c.rows[i].opx, 1e-5) << i;
+      EXPECT_NEAR(all[i].ox[Gar].MgO, c.rows[i].gt, 1e-5) << i;
+      EXPECT_NEAR(all[i].ox[Ol].MgO, c.rows[i].ol, 1e-5) << i;
+    }
+    const std::string note = "note: " + grains + ": " + std::to_string(c.apart) +
+                             " rows share a sample name with another row; each row is "
+                             "evaluated on its own\n";
+    EXPECT_EQ(printed(d).find(note) != std::string::npos, c.apart > 0) << printed(d);
+    // No grain is averaged: only the olivine spots of K1 are.
+    const bool olivine = std::find(c.paths.begin(), c.paths.end(), ol) != c.paths.end();
+    EXPECT_EQ(d.count("averaged"), olivine ? 1 : 0) << printed(d);
+  }
+}
+
+TEST(Compilation, RepeatedNamesCounted) {
+  RepeatedNames names;
+  const char* rows[] = {"A", "B", "A", "C", "A", "B"};
+  const bool repeat[] = {false, false, true, false, true, true};
+  for (std::size_t i = 0; i < 6; ++i)
+    EXPECT_EQ(names.add(rows[i], static_cast<long>(i) + 2), repeat[i]) << i;
+  EXPECT_EQ(names.rowsSharing(), 5);  // three rows of A, two of B
+  EXPECT_EQ(names.firstName(), "A");
+  EXPECT_EQ(names.firstRow(), 4);
+  EXPECT_EQ(names.earlierRow(), 2);
+  names.clear();
+  EXPECT_FALSE(names.add("A", 2));
+  EXPECT_EQ(names.rowsSharing(), 0);
 }
 
 TEST(Compilation, NickelInPpmWhereARowHasIt) {

@@ -80,12 +80,20 @@ TEST(Progress, CommandsTellTheTotalOfATable) {
   std::ofstream(table) << "Sample,SiO2_Gt,Al2O3_Gt,Cr2O3_Gt,FeO_Gt,MgO_Gt,CaO_Gt,Ni_Gt\n"
                           "a,41.5,20,4,7.2,20.5,5.2,40\n"
                           "b,41.5,20,4,7.2,20.5,5.2,50\n"
-                          "a,41.7,20,4,7.2,20.5,5.2,44\n"  // a second spot of a
+                          "a,41.7,20,4,7.2,20.5,5.2,44\n"  // a second grain named a
                           "c,41.5,19,6,7.0,21,6,35\n";
-  // calc joins the two rows of sample a; grains keeps every row a grain.
+  const std::string spots = (dir / "s.csv").string();
+  std::ofstream(spots) << "Sample,Mineral,SiO2,Al2O3,Cr2O3,FeO,MgO,CaO,Ni\n"
+                          "a,Gt,41.5,20,4,7.2,20.5,5.2,40\n"
+                          "b,Gt,41.5,20,4,7.2,20.5,5.2,50\n"
+                          "a,Gt,41.7,20,4,7.2,20.5,5.2,44\n"
+                          "c,Gt,41.5,19,6,7.0,21,6,35\n";
+  // A wide table whose name a repeats is one of grains: every row its own;
+  // the spots of a long table join by sample.
   const std::pair<std::vector<const char*>, std::uint64_t> runs[] = {
-      {{"mantlept", "calc", table.c_str(), "-p", "31,5"}, 3},
-      {{"mantlept", "grains", table.c_str()}, 4}};
+      {{"mantlept", "calc", table.c_str(), "-p", "31,5"}, 4},
+      {{"mantlept", "grains", table.c_str()}, 4},
+      {{"mantlept", "calc", spots.c_str(), "-p", "31,5"}, 3}};
   for (const auto& [args, samples] : runs) {
     Heard heard;
     setProgressObserver([&](std::uint64_t done, std::uint64_t total) { heard.emplace_back(done, total); });

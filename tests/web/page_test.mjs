@@ -49,6 +49,7 @@ test('tables give the bytes the command line gives', async () => {
     ['xenoliths.csv', { pairs: ['7,5'], mc: 50, seed: 1 }, 'mc'],
     [['orthopyroxenes.csv', 'clinopyroxenes.csv', 'garnets.csv'],
       { pairs: ['7,5', '25,5'], rimCore: 'core' }, 'compilation'],
+    ['pairs.csv', { pairs: ['7,5', '25,5'] }, 'pairs_rows'],
   ];
   for (const [file, options, expected] of cases) {
     const r = await calc(file, options);
@@ -57,6 +58,11 @@ test('tables give the bytes the command line gives', async () => {
     assert.equal(r.csv, native(expected + '.csv'), expected);
     assert.equal(r.notes, native(expected + '.notes'), expected + ' notes');
   }
+  // Rows that share a name: one row per table row and pair, none averaged.
+  const pairs = await calc('pairs.csv', { pairs: ['7,5', '25,5'] });
+  const rows = native('pairs.csv').trimEnd().split('\n').length - 1;
+  assert.equal(pairs.csv.trimEnd().split('\n').length - 1, 2 * rows);
+  assert.match(pairs.notes, /pairs\.csv: \d+ rows share a sample name with another row/);
 });
 
 test('progress reaches every sample of the table; any file name is a file; two of one name are refused', async () => {

@@ -24,6 +24,9 @@ trap cleanup EXIT
 cp "$root/examples/xenoliths.csv" "$root/examples/xenoliths.txt" "$work/"
 cp "$root"/examples/compilation/*.csv "$work/"
 printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
+# The xenoliths as pairs of one xenolith: every row shares the name K1.
+awk 'BEGIN { FS = OFS = "," } NR > 1 { $1 = "K1" } { print }' "$root/examples/xenoliths.csv" \
+  >"$work/pairs.csv"
 (
   cd "$work"
   m="$build/mantlept"
@@ -32,6 +35,7 @@ printf 'Sample,SiO2_Opx,MgO_Opx\nA1,55.1,abc\n' >"$work/bad.csv"
   "$m" calc xenoliths.csv -p 7,5 --mc 50 --seed 1 --threads 1 >mc.csv 2>mc.notes
   "$m" calc orthopyroxenes.csv clinopyroxenes.csv garnets.csv -p 7,5 -p 25,5 --rim-core core \
     >compilation.csv 2>compilation.notes
+  "$m" calc pairs.csv -p 7,5 -p 25,5 >pairs_rows.csv 2>pairs_rows.notes
   cp mc.csv points.csv
   "$m" geotherm points.csv --pair 7,5 -o geotherm.csv --svg geotherm.svg >geotherm.txt 2>geotherm.notes
   set +e
