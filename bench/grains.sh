@@ -21,12 +21,8 @@ GRAIN_SAMPLES=${GRAIN_SAMPLES:-143000}
 SEED=${SEED:-1}
 REPEAT=${REPEAT:-3}
 
-if [ ! -x /usr/bin/time ]; then
-  echo "== installing GNU time (/usr/bin/time)"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q >/dev/null
-  apt-get install -y -q time >/dev/null
-fi
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 
 echo "== building ($BUILD, RelWithDebInfo as the README's build)"
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -37,27 +33,6 @@ generator=$root/$BUILD/bench/mantlept_generate
 work=$(mktemp -d "${TMPDIR:-/tmp}/mantlept-grains-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-
-# Best wall time (s) of REPEAT runs of "$@", output to out.csv.
-best_wall() {
-  local best="" t0 t1 t
-  for _ in $(seq "$REPEAT"); do
-    rm -f out.csv
-    t0=$EPOCHREALTIME
-    "$@" >/dev/null 2>&1
-    t1=$EPOCHREALTIME
-    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN {exit !(t < b)}'; then best=$t; fi
-  done
-  printf '%.2f' "$best"
-}
-
-# Peak resident memory (MB) of one run of "$@".
-peak_mb() {
-  rm -f out.csv
-  /usr/bin/time -v "$@" 2>time.log >/dev/null || true
-  awk -F: '/Maximum resident set size/ {printf "%.1f", $2 / 1024}' time.log
-}
 
 printf '%-9s %-8s %-28s %8s %9s %8s\n' samples garnets run "wall s" "grains/s" "peak MB"
 for n in $((GRAIN_SAMPLES / 10)) "$GRAIN_SAMPLES"; do

@@ -14,6 +14,8 @@ void addCalc(pybind11::module_& m);
 // geotherm(points, ...) -> (dict, DataFrame)
 void addGeotherm(pybind11::module_& m);
 void addGrains(pybind11::module_& m);
+// formula(data, ferric=None, sites=False, ...) -> DataFrame or (DataFrame, DataFrame)
+void addFormula(pybind11::module_& m);
 
 // A data or usage error: raised in Python as ValueError with the message the
 // command line prints.

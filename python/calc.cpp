@@ -10,7 +10,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "api.hpp"
@@ -20,7 +19,7 @@
 #include "run/analysis_input.hpp"
 #include "run/calc_run.hpp"
 #include "tables/open_table.hpp"
-#include "uncertainty/ordered_pool.hpp"
+#include "run/sample_runner.hpp"
 #include "uncertainty/sigma.hpp"
 
 namespace mantlept::python {
@@ -179,13 +178,7 @@ SigmaTable sigmaOf(py::handle sigma, py::handle relSigma) {
   return readSigmaFile(*rows);
 }
 
-// One sample on its way: read on the calling thread, evaluated on a worker.
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-};
-
-py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int iterations,
+py::object calc(py::object data, py::object pairs, int oxy, py::object ferric, int iterations,
                 py::object start, int mc, std::uint64_t seed, py::object relSigma,
                 py::object sigma, py::object sheet, const std::string& rimCore) {
   CalcRequest request;
@@ -194,7 +187,7 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   s.combinationCount = static_cast<int>(s.combinations.size());
   if (oxy < 0 || oxy > 9) throw usageError("mantlept: oxy is an oxybarometer 0..9 (0: none)");
   s.oxybarometerNumber = oxy;
-  s.ferricOption = ferric ? 2 : 1;
+  s.ferricOption = ferricOf(ferric);
   if (iterations < 1 || iterations > 100000)
     throw usageError("mantlept: iterations lies outside 1-100000");
   s.iterationLimit = iterations;
@@ -224,35 +217,25 @@ py::object calc(py::object data, py::object pairs, int oxy, bool ferric, int ite
   std::atomic<bool> interrupted{false};
   {
     py::gil_scoped_release released;
-    const int threads =
-        mc > 0 ? std::max(1, static_cast<int>(std::thread::hardware_concurrency())) : 1;
-    std::uint64_t count = 0;
     const std::function<bool()> stopped = [&] { return interrupted.load(); };
-    auto produce = [&](Pending& p) {
-      if (interrupted.load() || !opened.input->next(p.association)) return false;
-      p.index = count++;
-      return true;
+    SampleRunOptions each;
+    each.threads = sampleThreads(0);
+    each.batch = mc > 0 ? 1 : 32;
+    each.stopped = stopped;
+    auto work = [&](const Association& a, std::uint64_t index) {
+      return run.rows(a, index, stopped);
     };
-    auto work = [&](Pending& p) {
-      SampleResults r;
-      if (!run.evaluate(p.association, p.index, r, stopped)) r.outcomes.clear();
-      return r;
-    };
-    std::string rows;
-    auto consume = [&](Pending& p, SampleResults& r) {
-      if (interrupted.load() || (r.outcomes.empty() && run.pairCount() > 0)) return;
-      rows.clear();
-      run.appendRows(p.association, r, rows);
-      columns.addRows(rows);
+    auto consume = [&](const Association&, std::uint64_t index, SampleRows& r) {
+      if (interrupted.load() || r.stopped) return;
+      columns.addRows(r.text);
       // Ctrl-C in the notebook stops the run.
-      if (p.index % 256 == 255) {
+      if (index % 256 == 255) {
         py::gil_scoped_acquire held;
         if (PyErr_CheckSignals() != 0) interrupted = true;
       }
     };
     try {
-      runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads), produce,
-                                         work, consume);
+      runSamples<SampleRows>(*opened.input, each, work, consume);
     } catch (const std::runtime_error& e) {
       failure = e.what();
     }
@@ -272,6 +255,21 @@ OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOpt
   return openDataIn(data, sheet, options);
 }
 
+int ferricOf(py::handle rule) {
+  // False and True keep their old meaning: no estimate, the dialogue's.
+  if (rule.is_none()) return kFerricNone;
+  if (py::isinstance<py::bool_>(rule)) return rule.cast<bool>() ? kFerricDialogue : kFerricNone;
+  if (py::isinstance<py::str>(rule)) {
+    const std::string name = rule.cast<std::string>();
+    if (name == "none") return kFerricNone;
+    if (name == "dialogue") return kFerricDialogue;
+    if (name == "charge-balance") return kFerricChargeBalance;
+  }
+  throw usageError("mantlept: ferric is None, \"none\", \"dialogue\" or \"charge-balance\" "
+                   "(False and True: none and dialogue), not " +
+                   py::repr(rule).cast<std::string>());
+}
+
 tables::RimCore rimCoreOf(const std::string& text) {
   if (text == "core") return tables::RimCore::Core;
   if (text == "rim") return tables::RimCore::Rim;
@@ -282,15 +280,16 @@ tables::RimCore rimCoreOf(const std::string& text) {
 
 void addCalc(py::module_& m) {
   m.def("calc", &calc, py::arg("data"), py::arg("pairs"), py::arg("oxy") = 0,
-        py::arg("ferric") = false, py::arg("iterations") = 30, py::arg("start") = py::none(),
+        py::arg("ferric") = py::none(), py::arg("iterations") = 30, py::arg("start") = py::none(),
         py::arg("mc") = 0, py::arg("seed") = 1, py::arg("rel_sigma") = py::none(),
         py::arg("sigma") = py::none(), py::arg("sheet") = py::none(), py::arg("rim_core") = "all",
         "T, P (and fO2) of every sample, as the tidy rows of `mantlept calc`.\n\n"
         "data: a DataFrame (wide or long, the column names calc reads), the path of an\n"
         "analysis file, table or workbook, or a list of paths. pairs: a list of (T, B)\n"
-        "pairs or \"T,B\" texts (1 to 12). oxy: oxybarometer 0-9; ferric: ferric iron by\n"
-        "charge balance; iterations: passes at most; start: (T, P) in deg C and kbar.\n"
-        "mc: Monte Carlo draws per sample (on every core), seed, rel_sigma (per cent) or\n"
+        "pairs or \"T,B\" texts (1 to 12). oxy: oxybarometer 0-9; ferric: None or \"none\"\n"
+        "(iron as given), \"dialogue\" (the dialogue's estimate; True) or \"charge-balance\"\n"
+        "(Droop 1987); iterations: passes at most; start: (T, P) in deg C and kbar.\n"
+        "mc: Monte Carlo draws per sample, seed, rel_sigma (per cent) or\n"
         "sigma (a path or DataFrame of mineral,oxide,abs,rel). sheet: workbook sheet.\n"
         "rim_core: \"core\" or \"rim\" keeps only those spot analyses where a table says;\n"
         "\"all\" keeps every one. Several analyses of a mineral in a sample are averaged;\n"

@@ -41,6 +41,10 @@ struct OpenedData {
 };
 OpenedData openData(py::handle data, const std::string& sheet, const AnalysisOptions& options);
 
+// The ferric rule: None, False or "none"; True or "dialogue"; "charge-balance"
+// (ValueError otherwise).
+int ferricOf(py::handle rule);
+
 // "core", "rim" or "all" (ValueError otherwise).
 tables::RimCore rimCoreOf(const std::string& text);
 

@@ -11,6 +11,7 @@
 #include "api.hpp"
 #include "frames.hpp"
 #include "run/grains_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::python {
 
@@ -52,6 +53,7 @@ py::tuple grainsOf(py::object data, std::optional<double> q0, py::object fit, py
   request.fitCpx = fitCpx;
   request.sigmaT_C = sigmaT;
   request.sigmaP_kbar = sigmaP;
+  request.threads = sampleThreads(0);  // every core, as the command
 
   std::ostringstream notes;
   GrainsRun run(bin);

@@ -10,6 +10,7 @@
 #include "api.hpp"
 #include "methods/calibration_ranges.hpp"
 #include "methods/method_needs.hpp"
+#include "methods/site_reads.hpp"
 
 namespace mantlept::python {
 
@@ -26,7 +27,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
     throw usageError("mantlept: kind is thermometer, barometer or oxybarometer, not \"" + *kind +
                      "\"");
   const double none = std::numeric_limits<double>::quiet_NaN();
-  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources;
+  py::list kinds, numbers, labels, minerals, reads, notes, tLow, tHigh, pLow, pHigh, sources, sites;
   for (int k = 0; k < 3; ++k) {
     if (kind && *kind != kKindNames[k]) continue;
     for (const MethodInfo& info : allMethods(kKinds[k])) {
@@ -46,6 +47,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
       pLow.append(p ? static_cast<double>(p->low) : none);
       pHigh.append(p ? static_cast<double>(p->high) : none);
       sources.append(py::str(range ? std::string(range->source) : std::string()));
+      sites.append(py::str(std::string(siteParametersRead(info.kind, info.number))));
     }
   }
   py::dict columns;
@@ -60,6 +62,7 @@ py::object methodsFrame(const std::optional<std::string>& kind) {
   columns["P_min_kbar"] = pLow;
   columns["P_max_kbar"] = pHigh;
   columns["range_source"] = sources;
+  columns["site_parameters"] = sites;
   return py::module_::import("pandas").attr("DataFrame")(columns);
 }
 
@@ -69,7 +72,8 @@ void addMethods(py::module_& m) {
   m.def("methods", &methodsFrame, py::arg("kind") = py::none(),
         "The methods, as `mantlept methods --format csv` lists them: kind, number, label,\n"
         "the minerals each needs, what else it reads, a note, the calibration range (T in\n"
-        "deg C, P in kbar, NaN where not stated) and its source. kind: 'thermometer',\n"
+        "deg C, P in kbar, NaN where not stated) its source and the site\n"
+        "parameters it reads (the columns of formula(sites=True)). kind: 'thermometer',\n"
         "'barometer', 'oxybarometer' or None for all.");
 }
 

@@ -14,11 +14,13 @@ PYBIND11_MODULE(mantlept, m) {
       "Temperature, pressure and oxygen fugacity of mantle xenoliths from microprobe analyses.\n"
       "calc() evaluates analyses (a DataFrame, a table or analysis file, or a list of them)\n"
       "with thermometer-barometer pairs; geotherm() fits a conductive geotherm to P-T points;\n"
-      "grains() classes concentrate garnets and projects them onto a geotherm; methods()\n"
+      "grains() classes concentrate garnets and projects them onto a geotherm; formula()\n"
+      "gives the mineral formulae and site parameters the methods read; methods()\n"
       "lists the methods.";
   m.attr("__version__") = "1.0.0";
   mantlept::python::addMethods(m);
   mantlept::python::addCalc(m);
   mantlept::python::addGeotherm(m);
   mantlept::python::addGrains(m);
+  mantlept::python::addFormula(m);
 }

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <thread>
 
 #include "run/analysis_input.hpp"
 #include "cli/new_file.hpp"
@@ -17,10 +16,10 @@
 #include "report/results_file.hpp"
 #include "report/tidy_rows.hpp"
 #include "run/calc_run.hpp"
+#include "run/sample_runner.hpp"
 #include "solver/engine.hpp"
 #include "tables/open_table.hpp"
 #include "uncertainty/monte_carlo.hpp"
-#include "uncertainty/ordered_pool.hpp"
 #include "uncertainty/sigma.hpp"
 
 namespace mantlept {
@@ -52,7 +51,7 @@ RunSettings calcSettings(const CalcOptions& o) {
   RunSettings s;
   for (const std::string& path : o.analyses)
     s.inputFileName += (s.inputFileName.empty() ? "" : " ") + path;
-  s.ferricOption = o.ferric ? 2 : 1;
+  s.ferricOption = o.ferric;
   s.combinationCount = static_cast<int>(o.pairs.size());
   for (MethodCombination c : o.pairs) {
     c.thermometerLabel = std::string(commandThermometerLabel(c.thermometer));
@@ -70,25 +69,11 @@ RunSettings calcSettings(const CalcOptions& o) {
 
 namespace {
 
-// One association on its way through the pipeline: read in input order on the
-// caller's thread, evaluated (with its draws) on a worker.
-struct Pending {
-  std::uint64_t index = 0;
-  Association association;
-  std::string legacyRow;
-};
-
 SigmaTable chosenSigmas(const CalcOptions& o) {
   if (o.relativeSigma) return SigmaTable::relative(*o.relativeSigma);
   if (o.sigmaFile.empty()) return defaultMicroprobe();
   std::unique_ptr<tables::RowSource> rows = tables::openTable(o.sigmaFile, "");
   return readSigmaFile(*rows);
-}
-
-int threadCount(const CalcOptions& o) {
-  if (o.draws == 0) return 1;
-  if (o.threads > 0) return o.threads;
-  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 }  // namespace
@@ -138,55 +123,43 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
     legacy.startP = settings.startP;
     CombinationResults results{};
     ReportState report;
-    const bool ferric = settings.ferricOption == 2;
+    const FerricRule ferric = settings.ferricRule();
     const int pairs = settings.evaluatedCount();
-    std::uint64_t count = 0;
     int stopSignal = 0;
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);
     const std::function<bool()> stopped = [] { return stopRequested != 0; };
 
-    auto produce = [&](Pending& p) {
-      if (stopRequested != 0) {
-        stopSignal = static_cast<int>(stopRequested);
-        return false;
-      }
-      if (!input->next(p.association)) return false;
-      if (count == 0) progress.setTotal(input->total());
-      p.index = count++;
-      p.legacyRow.clear();
-      if (legacyFile.isOpen()) {
-        prepareAssociation(legacy, p.association, ferric, quiet);
-        for (int k = 0; k < pairs; ++k) evaluateCombination(legacy, settings, k, results, quiet);
-        FeNumbers fe = estimateFeNumbers(legacy, report);
-        appendResultsRow(p.legacyRow, legacy, settings, p.association.info, fe, results);
-        p.legacyRow += '\n';
-      }
-      return true;
+    SampleRunOptions each;
+    each.threads = sampleThreads(options.threads);
+    // A sample with draws is long work of its own; without, a batch of them
+    // is still well under a millisecond per pair.
+    each.batch = drawing ? 1 : 32;
+    each.stopped = stopped;
+    auto work = [&](const Association& a, std::uint64_t index) {
+      return run.rows(a, index, stopped);
     };
-    auto work = [&](Pending& p) {
-      SampleResults r;
-      if (!run.evaluate(p.association, p.index, r, stopped)) r.outcomes.clear();
-      return r;
-    };
-    std::string rows;
-    auto consume = [&](Pending& p, SampleResults& r) {
-      if (r.outcomes.empty() && pairs > 0) {  // stopped during its draws
+    std::string legacyRow;
+    auto consume = [&](const Association& a, std::uint64_t index, SampleRows& r) {
+      if (stopSignal != 0) return;
+      if (r.stopped) {  // stopped during its draws
         stopSignal = static_cast<int>(stopRequested);
         return;
       }
-      if (stopSignal != 0) return;
-      rows.clear();
-      run.appendRows(p.association, r, rows);
+      if (index == 0) progress.setTotal(input->total());
       if (legacyFile.isOpen()) {
-        legacyFile.write(p.legacyRow);
+        prepareAssociation(legacy, a, ferric, quiet);
+        for (int k = 0; k < pairs; ++k) evaluateCombination(legacy, settings, k, results, quiet);
+        FeNumbers fe = estimateFeNumbers(legacy, report);
+        legacyRow.clear();
+        appendResultsRow(legacyRow, legacy, settings, a.info, fe, results);
+        legacyRow += '\n';
+        legacyFile.write(legacyRow);
         commitOutput(legacyFile, "results file");
       }
-      tidy.write(rows);
+      tidy.write(r.text);
       progress.advance(1);
     };
-    const int threads = threadCount(options);
-    runOrdered<Pending, SampleResults>(threads, static_cast<std::size_t>(4 * threads),
-                                                 produce, work, consume);
+    runSamples<SampleRows>(*input, each, work, consume);
     progress.finish();
     // A read cut short by a signal ends the input early: the stop, not the end.
     if (stopSignal == 0) stopSignal = static_cast<int>(stopRequested);

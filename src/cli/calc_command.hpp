@@ -19,7 +19,7 @@ struct CalcOptions {
   tables::RimCore rimCore = tables::RimCore::All;
   std::vector<MethodCombination> pairs;
   int oxybarometer = 0;
-  bool ferric = false;
+  int ferric = kFerricNone;  // the ferric rule
   int iterations = 30;
   Real startT = 1000.0f;
   Real startP = 10.0f;

@@ -1,9 +1,11 @@
 #include "cli/command_line.hpp"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <thread>
@@ -11,6 +13,7 @@
 
 #include "cli/calc_command.hpp"
 #include "cli/convert_command.hpp"
+#include "cli/formula_command.hpp"
 #include "cli/geotherm_command.hpp"
 #include "cli/grains_command.hpp"
 #include "cli/methods_command.hpp"
@@ -41,6 +44,7 @@ constexpr const char* kOverview =
     "With a command it works straight from a file or a spreadsheet:\n"
     "  mantlept calc analyses.csv -p 7,5 -p 8,5       T and P of every sample\n"
     "  mantlept convert table.xlsx -o analyses.txt    table to fixed columns\n"
+    "  mantlept formula analyses.csv --sites s.csv    mineral formulae and sites\n"
     "  mantlept methods 7 --kind thermometer          what a method needs\n"
     "  mantlept geotherm results.csv --svg pt.svg     geotherm fit and diagram\n"
     "  mantlept grains garnets.csv --q0 40 --svg d.svg  garnet classes and depths\n"
@@ -132,6 +136,43 @@ void addRimCore(CLI::App* command, tables::RimCore& choice) {
       ->option_text("core|rim|all (all)");
 }
 
+// The ferric rules by name; a bare --ferric is the dialogue's.
+constexpr const char* kFerricNames[] = {"none", "dialogue", "charge-balance"};
+
+void addFerric(CLI::App* command, int& rule) {
+  const std::map<std::string, int> choices = {{"none", kFerricNone},
+                                              {"dialogue", kFerricDialogue},
+                                              {"charge-balance", kFerricChargeBalance}};
+  command
+      ->add_option("--ferric", rule,
+                   "ferric iron: none (iron as given), dialogue (one Fe3+ per missing oxygen, as "
+                   "the dialogue; a bare --ferric), charge-balance (Droop 1987)")
+      ->transform(CLI::CheckedTransformer(choices))
+      ->option_text("none|dialogue|charge-balance (none)");
+}
+
+// A bare --ferric (no rule named after it) means the dialogue's rule, as it
+// always has: written out as --ferric=dialogue before parsing. What follows
+// it is taken for a rule when it is one, or when it is no option and no file
+// (a misspelt rule is then refused as one).
+std::vector<std::string> withFerricRule(int argc, const char* const* argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--") break;
+    if (args[i] != "--ferric") continue;
+    bool named = false;
+    if (i + 1 < args.size()) {
+      const std::string& next = args[i + 1];
+      std::error_code ignored;
+      named = std::find(std::begin(kFerricNames), std::end(kFerricNames), next) !=
+                  std::end(kFerricNames) ||
+              (!next.empty() && next.front() != '-' && !std::filesystem::exists(next, ignored));
+    }
+    if (!named) args[i] = "--ferric=dialogue";
+  }
+  return args;
+}
+
 constexpr double kAbsoluteZero_C = -273.15;
 
 // "T,P" in degrees Celsius and kbar.
@@ -203,7 +244,7 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
       ->check(CLI::Validator(checkPair, "T,B"));
   calc->add_option("-x,--oxy", o.oxybarometer, "oxybarometer 0..9 (0: none)")
       ->check(CLI::Range(0, 9));
-  calc->add_flag("--ferric", o.ferric, "estimate ferric iron by charge balance");
+  addFerric(calc, o.ferric);
   calc->add_option("-n,--iterations", o.iterations, "barometer-thermometer passes at most")
       ->check(CLI::Range(1, 100000));
   calc->add_option("--start", start,
@@ -227,7 +268,7 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
       ->check(finiteNumber())
       ->check(CLI::Range(0.0, 1000.0))
       ->excludes(sigma);
-  calc->add_option("--threads", o.threads, "threads for the draws (default: every core)")
+  calc->add_option("--threads", o.threads, "threads to evaluate samples on (default: every core)")
       ->check(CLI::Range(1, 1024));
   calc->add_option("--totals", totals,
                    "oxide-total window of the total-* flags, LO,HI wt% (98,102) or off")
@@ -315,11 +356,38 @@ void addGrains(CLI::App& app, cli::GrainsOptions& o) {
   g->add_option("--svg", o.svg, "the depth-section diagram (SVG)");
   g->add_option("--cpx-out", o.cpxOut, "one row per clinopyroxene grain (CSV)");
   g->add_option("--pt-svg", o.ptSvg, "with --fit-cpx: the P-T diagram of the clinopyroxenes (SVG)");
+  g->add_option("--threads", o.threads, "threads to evaluate grains on (default: every core)")
+      ->check(CLI::Range(1, 1024));
   g->add_option("--format", o.format, "summary as key: value lines or JSON")
       ->check(CLI::IsMember({"text", "json"}));
   g->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   g->add_flag("--force", o.force, "replace existing output files");
   g->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+}
+
+void addFormula(CLI::App& app, FormulaOptions& o) {
+  CLI::App* f = app.add_subcommand(
+      "formula", "mineral formulae as the methods read them, end-members, site parameters");
+  f->footer(
+      "Example:\n"
+      "  mantlept formula xenoliths.csv -o formulae.csv --sites sites.csv\n"
+      "  mantlept formula xenoliths.csv --ferric charge-balance\n"
+      "One row per sample and mineral: the oxides the methods use (wt%), cations per\n"
+      "formula unit on the mineral's oxygens (Opx, Cpx 6; Ol, Sp 4; Gt 12; Ilm 3),\n"
+      "Mg_number, Cr_number and the end-members. --sites: one row per sample with\n"
+      "every site parameter under its name in `mantlept methods N`.");
+  f->add_option("ANALYSES", o.analyses,
+                "analysis file, or tables and workbooks (- = standard input)")
+      ->required();
+  f->add_option("-o,--output", o.output, "formula rows (default: standard output)");
+  f->add_option("--sites", o.sites, "also write the site parameters of each sample (CSV)");
+  addFerric(f, o.ferric);
+  f->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
+  addRimCore(f, o.rimCore);
+  f->add_flag("--force", o.force, "replace existing output files");
+  f->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
+  f->add_option("--threads", o.threads, "threads to evaluate samples on (default: every core)")
+      ->check(CLI::Range(1, 1024));
 }
 
 void addConvert(CLI::App& app, ConvertOptions& o) {
@@ -403,7 +471,8 @@ std::string sharedFile(const std::vector<NamedFile>& outputs,
 }
 
 int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>& pairs,
-               const std::string& start, const std::string& totals, ConvertOptions& convert, MethodsOptions& methods,
+               const std::string& start, const std::string& totals, ConvertOptions& convert,
+               FormulaOptions& formula, MethodsOptions& methods,
                cli::GeothermOptions& geotherm, cli::GrainsOptions& grains, std::ostream& out,
                std::ostream& err) {
   auto usage = [&](const char* command, const std::string& message) {
@@ -427,8 +496,13 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
       calc.startP = *plainNumber<Real>(std::string_view(start).substr(comma + 1));
     }
     if (!totals.empty()) calc.totals = parseTotals(totals);
-    if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma || calc.threads != 0)) {
-      err << "mantlept calc: --sigma, --rel-sigma and --threads go with --mc N\n";
+    if (!calc.legacy.empty() && calc.ferric == kFerricChargeBalance) {
+      err << "mantlept calc: --legacy writes the dialogue's results file, whose ferric iron is "
+             "the dialogue's: use --ferric dialogue (or none) with it\n";
+      return 2;
+    }
+    if (calc.draws == 0 && (!calc.sigmaFile.empty() || calc.relativeSigma)) {
+      err << "mantlept calc: --sigma and --rel-sigma go with --mc N\n";
       return 2;
     }
     return runCalc(calc, out, err);
@@ -441,6 +515,15 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
       return 2;
     }
     return runConvert(convert, out, err);
+  }
+  if (app.got_subcommand("formula")) {
+    const CLI::App& f = *app.get_subcommand("formula");
+    if (usage("formula", emptyOutputName(f, {"--output", "--sites"}, {&formula.output, &formula.sites})) ||
+        usage("formula", sharedFile({{"-o", &formula.output}, {"--sites", &formula.sites}},
+                                    inputFiles("analysis file", formula.analyses, {})))) {
+      return 2;
+    }
+    return runFormula(formula, out, err);
   }
   if (app.got_subcommand("methods")) return runMethods(methods, out, err);
   if (app.got_subcommand("geotherm")) {
@@ -499,6 +582,8 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
   addCalc(app, calc, pairs, start, totals);
   ConvertOptions convert;
   addConvert(app, convert);
+  FormulaOptions formula;
+  addFormula(app, formula);
   MethodsOptions methods;
   addMethods(app, methods);
   cli::GeothermOptions geotherm;
@@ -507,7 +592,10 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
   addGrains(app, grains);
 
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> args = withFerricRule(argc, argv);
+    args.erase(args.begin());                    // the program's name
+    std::reverse(args.begin(), args.end());  // CLI11 takes them last first
+    app.parse(args);
     if (pairs.size() > static_cast<std::size_t>(kMaxCombinations)) {
       throw CLI::ValidationError("--pair", "at most 12 pairs can be applied in one run");
     }
@@ -518,7 +606,8 @@ int parseAndRun(int argc, const char* const* argv, std::ostream& out, std::ostre
     int code = app.exit(e, out, err);
     return code == 0 ? 0 : 2;
   }
-  return runCommand(app, calc, pairs, start, totals, convert, methods, geotherm, grains, out, err);
+  return runCommand(app, calc, pairs, start, totals, convert, formula, methods, geotherm, grains,
+                    out, err);
 }
 
 }  // namespace

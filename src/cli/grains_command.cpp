@@ -11,6 +11,7 @@
 #include "grains/population.hpp"
 #include "run/analysis_input.hpp"
 #include "run/grains_run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::cli {
 namespace {
@@ -76,6 +77,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     request.sigmaP_kbar = o.sigmaP;
     request.cpxPoints = !o.ptSvg.empty();
     request.quiet = o.quiet;
+    request.threads = sampleThreads(o.threads);
     // The geotherm of --q0 or --fit first: a bad points table stops the run
     // before the grains are read.
     GrainsRun run(o.bin_km);

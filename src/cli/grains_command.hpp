@@ -26,6 +26,7 @@ struct GrainsOptions {
   std::string format = "text";
   bool force = false;
   bool quiet = false;
+  int threads = 0;  // 0: every core
 };
 
 // Exit status: 0; 1 after a message on `err` (no output file left); 128 + the

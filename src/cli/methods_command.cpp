@@ -4,6 +4,7 @@
 
 #include "methods/calibration_ranges.hpp"
 #include "methods/method_needs.hpp"
+#include "methods/site_reads.hpp"
 #include "report/tidy_rows.hpp"
 
 namespace mantlept {
@@ -56,6 +57,8 @@ void writeCsvRow(std::ostream& out, const MethodInfo& m) {
   }
   row += ',';
   if (range) appendCsvCell(row, range->source);
+  row += ',';
+  appendCsvCell(row, siteParametersRead(m.kind, m.number));
   out << row << '\n';
 }
 
@@ -77,6 +80,8 @@ void writeInFull(std::ostream& out, const MethodInfo& m) {
       << (m.needs.empty() ? " (its own tests decide)" : " (incomplete without them)") << '\n';
   if (!m.reads.empty()) out << "  reads:    " << m.reads << '\n';
   if (!m.note.empty()) out << "  note:     " << m.note << '\n';
+  const std::string_view sites = siteParametersRead(m.kind, m.number);
+  out << "  site parameters (formula --sites): " << (sites.empty() ? "none" : sites) << '\n';
   const CalibrationRange* range = calibrationRange(m.kind, m.number);
   out << "  calibration range: " << (range ? calibrationText(*range) : "not stated") << '\n';
 }
@@ -87,7 +92,7 @@ int runMethods(const MethodsOptions& o, std::ostream& out, std::ostream& err) {
   const bool csv = o.format == "csv";
   if (csv)
     out << "kind,number,label,minerals,reads,note,T_min_C,T_max_C,P_min_kbar,P_max_kbar,"
-           "range_source\n";
+           "range_source,site_parameters\n";
   bool found = false;
   for (MethodKind kind : chosenKinds(o.kind)) {
     if (o.number) {

@@ -75,7 +75,7 @@ int runProgram(std::istream& in, Terminal& out, std::ostream& err,
   const AssociationInfo& info = association.info;
   AnalysisReader reader(files.analysis.handle(), settings.inputFileName);
   std::string row;
-  const bool ferric = settings.ferricOption == 2;
+  const FerricRule ferric = settings.ferricRule();
   for (;;) {
     if (stopRequested != 0) {
       out.flush();

@@ -83,12 +83,51 @@ void estimateFerricIron(OxideValues& ox, const FormulaType& type) {
   ox[kFe2O3] = ox[kFe2O3] * 1.1f;
 }
 
+// FeO weight per cent that one unit of Fe2O3 weight holds as ferrous iron
+// (2 x 79.85 / 71.85 the other way round).
+constexpr Real kFe2O3PerFeO = 1.1113f;
+
+// Droop (1987): on X oxygens with all iron ferrous the cations sum to S; the
+// ideal formula has T, so F = 2X(1 - T/S) of the T-cation formula's iron is
+// ferric, kept within 0 and that iron. The analysed Fe2O3 counts as FeO first.
+void chargeBalanceFerricIron(OxideValues& ox, const FormulaType& type) {
+  const Real ferrous = ox[kFeO] + ox[kFe2O3] / kFe2O3PerFeO;
+  Real cationTotal = 0.0f;
+  Real oxygenTotal = 0.0f;
+  for (int k = 0; k < 12; ++k) {
+    const Real weight = k == kFeO ? ferrous : k == kFe2O3 ? 0.0f : ox[k];
+    const Real moles = weight / kOxides[k].weight;
+    cationTotal += moles * kOxides[k].cations;
+    oxygenTotal += moles * kOxides[k].oxygens;
+  }
+  if (!(cationTotal > 0.0f) || !(oxygenTotal > 0.0f)) return;  // nothing to balance
+  const Real s = cationTotal * type.oxygens / oxygenTotal;
+  const Real iron = ferrous / kOxides[kFeO].weight * type.cations / cationTotal;
+  Real ferric = 2.0f * type.oxygens * (1.0f - type.cations / s);
+  if (!(ferric > 0.0f)) ferric = 0.0f;
+  if (ferric > iron) ferric = iron;
+  const Real moved = iron > 0.0f ? ferrous * (ferric / iron) : 0.0f;
+  if (!usable(moved)) return;
+  ox[kFeO] = ferrous - moved;
+  ox[kFe2O3] = moved * kFe2O3PerFeO;
+}
+
 }  // namespace
 
-Recalculation recalculate(const OxideValues& analysis, int formulaType, bool estimateFerric) {
+Real formulaOxygens(int formulaType) {
+  return kTypes[static_cast<std::size_t>(formulaType - 1)].oxygens;
+}
+
+Real formulaCations(int formulaType) {
+  return kTypes[static_cast<std::size_t>(formulaType - 1)].cations;
+}
+
+Recalculation recalculate(const OxideValues& analysis, int formulaType, FerricRule rule) {
   Recalculation r{analysis, {}};
   const FormulaType& type = kTypes[static_cast<std::size_t>(formulaType - 1)];
-  if (estimateFerric) estimateFerricIron(r.ox, type);
+  if (rule == FerricRule::Dialogue) estimateFerricIron(r.ox, type);
+  // The one-oxygen types (slot 6, liquids) have no ideal formula to balance.
+  if (rule == FerricRule::ChargeBalance && type.oxygens != 1.0f) chargeBalanceFerricIron(r.ox, type);
 
   std::array<Real, 12> a{};
   Real oxygenTotal = 0.0f;

@@ -89,7 +89,58 @@ void garnet(const CationFormula& c, SiteParameters& p) {
   if (p.FeMg_Gar > 1e-07f) p.FeNo_Gar = c.Fe / p.FeMg_Gar;
 }
 
+// Declaration order; the size check below fails when a member is added
+// without its entry.
+constexpr std::array<SiteField, 43> kFields = {{
+    {"XMg_Opx", &SiteParameters::XMg_Opx, Opx},
+    {"XFe_Opx", &SiteParameters::XFe_Opx, Opx},
+    {"NaX_Opx", &SiteParameters::NaX_Opx, Opx},
+    {"AlM1_Opx", &SiteParameters::AlM1_Opx, Opx},
+    {"AlT_Opx", &SiteParameters::AlT_Opx, Opx},
+    {"FM1_Opx", &SiteParameters::FM1_Opx, Opx},
+    {"FM2_Opx", &SiteParameters::FM2_Opx, Opx},
+    {"XMgM1_Opx", &SiteParameters::XMgM1_Opx, Opx},
+    {"XMgM2_Opx", &SiteParameters::XMgM2_Opx, Opx},
+    {"XFeM1_Opx", &SiteParameters::XFeM1_Opx, Opx},
+    {"XFeM2_Opx", &SiteParameters::XFeM2_Opx, Opx},
+    {"XCrM1_Opx", &SiteParameters::XCrM1_Opx, Opx},
+    {"XCa_Opx", &SiteParameters::XCa_Opx, Opx},
+    {"XMg_Cpx", &SiteParameters::XMg_Cpx, Cpx},
+    {"XFe_Cpx", &SiteParameters::XFe_Cpx, Cpx},
+    {"Fe3_Cpx", &SiteParameters::Fe3_Cpx, Cpx},
+    {"XCa_Cpx", &SiteParameters::XCa_Cpx, Cpx},
+    {"FeMg_Ol", &SiteParameters::FeMg_Ol, Ol},
+    {"XFe_Ol", &SiteParameters::XFe_Ol, Ol},
+    {"R3_Sp", &SiteParameters::R3_Sp, Sp},
+    {"B_Sp", &SiteParameters::B_Sp, Sp},
+    {"XAl2_Sp", &SiteParameters::XAl2_Sp, Sp},
+    {"Fe3c_Sp", &SiteParameters::Fe3c_Sp, Sp},
+    {"XTi_Sp", &SiteParameters::XTi_Sp, Sp},
+    {"XCr_Sp", &SiteParameters::XCr_Sp, Sp},
+    {"XFe3_Sp", &SiteParameters::XFe3_Sp, Sp},
+    {"XAl_Sp", &SiteParameters::XAl_Sp, Sp},
+    {"CrNo_Sp", &SiteParameters::CrNo_Sp, Sp},
+    {"Fe3R_Sp", &SiteParameters::Fe3R_Sp, Sp},
+    {"FeMg_Sp", &SiteParameters::FeMg_Sp, Sp},
+    {"XFe_Sp", &SiteParameters::XFe_Sp, Sp},
+    {"X_Gar", &SiteParameters::X_Gar, Gar},
+    {"Y_Gar", &SiteParameters::Y_Gar, Gar},
+    {"Ex1_Gar", &SiteParameters::Ex1_Gar, Gar},
+    {"Ex2_Gar", &SiteParameters::Ex2_Gar, Gar},
+    {"XCa_Gar", &SiteParameters::XCa_Gar, Gar},
+    {"XAl_Gar", &SiteParameters::XAl_Gar, Gar},
+    {"XCr_Gar", &SiteParameters::XCr_Gar, Gar},
+    {"XFe_Gar", &SiteParameters::XFe_Gar, Gar},
+    {"XMg_Gar", &SiteParameters::XMg_Gar, Gar},
+    {"XMn_Gar", &SiteParameters::XMn_Gar, Gar},
+    {"FeMg_Gar", &SiteParameters::FeMg_Gar, Gar},
+    {"FeNo_Gar", &SiteParameters::FeNo_Gar, Gar},
+}};
+static_assert(sizeof(SiteParameters) == kFields.size() * sizeof(Real));
+
 }  // namespace
+
+std::span<const SiteField> siteFields() { return kFields; }
 
 void resetSiteParameters(SiteParameters& p) {
   p.XMg_Opx = p.XFe_Opx = p.FM1_Opx = p.FM2_Opx = 0.0f;

@@ -3,6 +3,8 @@
 // association. The set lives for the whole run: members outside the reset
 // list keep their values from earlier associations.
 #include <array>
+#include <span>
+#include <string_view>
 
 #include "core/real.hpp"
 #include "core/terminal.hpp"
@@ -29,6 +31,17 @@ struct SiteParameters {
 }  // namespace mantlept
 
 namespace mantlept {
+
+// One site parameter by the name the code gives it, and the mineral whose
+// formula it comes from.
+struct SiteField {
+  std::string_view name;
+  Real SiteParameters::* member;
+  Slot mineral;
+};
+
+// Every member of SiteParameters, in the order of its declaration.
+std::span<const SiteField> siteFields();
 
 // Sets the members that every new association starts from 0 (the others keep
 // their values until computed again).

@@ -34,6 +34,15 @@ bool CalcRun::evaluate(const Association& a, std::uint64_t index, SampleResults&
                          stopped);
 }
 
+SampleRows CalcRun::rows(const Association& a, std::uint64_t index,
+                         const std::function<bool()>& stopped) const {
+  SampleRows r;
+  SampleResults results;
+  r.stopped = !evaluate(a, index, results, stopped);
+  if (!r.stopped) appendRows(a, results, r.text);
+  return r;
+}
+
 void CalcRun::appendRows(const Association& a, const SampleResults& results,
                          std::string& out) const {
   const bool drawing = request_.draws > 0;

@@ -4,7 +4,7 @@
 // sample's prepared store, with Monte Carlo draws when asked. Nothing one
 // sample or pair writes reaches another, so a row depends only on its own
 // sample and pair. No threads, files or signals: the caller decides how
-// samples are read, scheduled and written.
+// samples are read, scheduled (run/sample_runner) and written.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,6 +36,13 @@ struct SampleResults {
   std::vector<PairSpread> spreads;
 };
 
+// The tidy rows of one sample (one per pair, each with its line end), or
+// `stopped` when its draws were cut short.
+struct SampleRows {
+  std::string text;
+  bool stopped = false;
+};
+
 class CalcRun {
  public:
   explicit CalcRun(CalcRequest request);
@@ -52,6 +59,11 @@ class CalcRun {
   // said stop.
   bool evaluate(const Association& a, std::uint64_t index, SampleResults& out,
                 const std::function<bool()>& stopped = {}) const;
+
+  // Evaluates sample number `index` and writes its tidy rows: `evaluate`
+  // and `appendRows` together, the work one sample needs on any thread.
+  SampleRows rows(const Association& a, std::uint64_t index,
+                  const std::function<bool()>& stopped = {}) const;
 
   // Appends the tidy rows of an evaluated sample, one per pair, each with its
   // line end.

@@ -2,6 +2,7 @@
 #include "run/grains_run.hpp"
 
 #include "geotherm/run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept {
 
@@ -72,16 +73,25 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
     run.population.add(grain);
     if (each) each(grain);
   };
-  Association a;
-  while (input.next(a)) {
-    if (stopped && stopped()) return false;
-    const bool garnet = a.present[Gar], cpx = a.present[Cpx];
-    if (!garnet && !cpx) {
+  // The grains of one sample: its clinopyroxene and its garnet, where it has them.
+  struct SampleGrains {
+    std::optional<grains::CpxGrain> cpx;
+    std::optional<grains::Grain> garnet;
+  };
+  const grains::GeothermProjection* onto = projection ? &*projection : nullptr;
+  auto work = [&](const Association& a, std::uint64_t) {
+    SampleGrains g;
+    if (a.present[Cpx]) g.cpx = grains::evaluateCpxGrain(a, cpxSettings);
+    if (a.present[Gar]) g.garnet = grains::evaluateGrain(a, request.settings, onto);
+    return g;
+  };
+  auto consume = [&](const Association&, std::uint64_t, SampleGrains& g) {
+    if (!g.cpx && !g.garnet) {
       ++run.withoutGarnet;
-      continue;
+      return;
     }
-    if (cpx) {
-      const grains::CpxGrain grain = grains::evaluateCpxGrain(a, cpxSettings);
+    if (g.cpx) {
+      const grains::CpxGrain& grain = *g.cpx;
       ++run.cpxGrains;
       if (grain.kept()) ++run.cpxKept;
       if (grain.T_C && (grain.kept() ? request.fitCpx || request.cpxPoints : request.cpxPoints)) {
@@ -90,15 +100,16 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
       }
       if (eachCpx) eachCpx(grain);
     }
-    if (!garnet) continue;
-    grains::Grain grain =
-        grains::evaluateGrain(a, request.settings, projection ? &*projection : nullptr);
+    if (!g.garnet) return;
     if (request.fitCpx)
-      waiting.push_back(std::move(grain));
+      waiting.push_back(std::move(*g.garnet));
     else
-      addGarnet(grain);
-  }
-  if (stopped && stopped()) return false;
+      addGarnet(*g.garnet);
+  };
+  SampleRunOptions options;
+  options.threads = request.threads;
+  options.stopped = stopped;
+  if (!runSamples<SampleGrains>(input, options, work, consume)) return false;
   if (!request.fitCpx) return true;
 
   run.cpxFit = cpxGeotherm(run, request.quiet, notes);

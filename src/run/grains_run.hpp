@@ -41,6 +41,7 @@ struct GrainsRequest {
   std::optional<double> sigmaT_C, sigmaP_kbar;  // errors of the clinopyroxene points
   bool cpxPoints = false;  // keep the P-T of every solved clinopyroxene (for the diagram)
   bool quiet = false;
+  int threads = 1;  // samples evaluated on this many threads (see sampleThreads)
 };
 
 struct GrainsRun {
@@ -61,11 +62,12 @@ struct GrainsRun {
 
 // The geotherm is run.geotherm when the caller has set it (read before the
 // grains), else that of request.q0 or request.fit, or with fitCpx the fit.
-// Every sample of `input` in input order: a clinopyroxene through `eachCpx`,
-// a garnet into `run.population` and through `each` (with fitCpx, all of them
+// Every sample of `input` evaluated on request.threads threads and taken in
+// input order on the caller's thread: a clinopyroxene through `eachCpx`, a
+// garnet into `run.population` and through `each` (with fitCpx, all of them
 // after the last sample, still in input order). Notes go to `notes` unless
-// request.quiet. `stopped`, when given, is asked before each sample; false
-// when it said stop. Throws as grainsGeotherm does, and geotherm::PointsError
+// request.quiet. `stopped`, when given, is asked on the caller's thread
+// before each sample is read and once after the last; false when it said stop. Throws as grainsGeotherm does, and geotherm::PointsError
 // when fitCpx has fewer than two kept grains.
 bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRun& run,
                     const std::function<void(const grains::Grain&)>& each,

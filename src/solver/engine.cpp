@@ -18,18 +18,18 @@ void resetAssociation(RunState& s) {
   s.P = s.startP;
 }
 
-void loadAssociation(RunState& s, const Association& a, bool estimateFerric) {
+void loadAssociation(RunState& s, const Association& a, FerricRule ferric) {
   resetAssociation(s);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (!a.present[static_cast<std::size_t>(slot)]) continue;
-    Recalculation r = recalculate(a.ox[static_cast<std::size_t>(slot)], slot + 1, estimateFerric);
+    Recalculation r = recalculate(a.ox[static_cast<std::size_t>(slot)], slot + 1, ferric);
     s.ox[slot] = r.ox;
     s.cat[slot] = r.cat;
   }
 }
 
-void prepareAssociation(RunState& s, const Association& a, bool estimateFerric, Terminal& out) {
-  loadAssociation(s, a, estimateFerric);
+void prepareAssociation(RunState& s, const Association& a, FerricRule ferric, Terminal& out) {
+  loadAssociation(s, a, ferric);
   computeSiteParameters(s.cat, s.site, out);
 }
 
@@ -54,7 +54,7 @@ void prepareSample(RunState& s, const Association& a, const RunSettings& setting
   s.startT = settings.startT;
   s.startP = settings.startP;
   NullTerminal quiet;
-  prepareAssociation(s, a, settings.ferricOption == 2, quiet);
+  prepareAssociation(s, a, settings.ferricRule(), quiet);
 }
 
 CombinationOutcome evaluatePair(const RunState& prepared, const RunSettings& settings, int k,

@@ -24,10 +24,10 @@ void resetAssociation(RunState& s);
 
 // Resets the store and files the formula of every mineral the association
 // holds in its slot (ferric iron estimated when asked). Computes nothing else.
-void loadAssociation(RunState& s, const Association& a, bool estimateFerric);
+void loadAssociation(RunState& s, const Association& a, FerricRule ferric);
 
 // Loads the association and works out its site parameters.
-void prepareAssociation(RunState& s, const Association& a, bool estimateFerric, Terminal& out);
+void prepareAssociation(RunState& s, const Association& a, FerricRule ferric, Terminal& out);
 
 // Solves and screens combination `k` of the settings on the prepared store,
 // and keeps its row in `results[k]`.

@@ -52,7 +52,7 @@ bool solveCombination(RunState& s, const RunSettings& settings, const MethodComb
   }
   if (s.P >= 200.0f) s.P = 200.0f;
   if (s.P <= 1e-07f) s.P = -10.0f;
-  if (settings.ferricOption == 1) recomputeSpinelFerricIron(s);
+  if (settings.ferricOption == kFerricNone) recomputeSpinelFerricIron(s);
   if (settings.oxybarometerNumber == 0) {
     s.fO2 = 0.0f;
   } else if (runOxybarometer(settings.oxybarometerNumber, s, out) ==

@@ -97,6 +97,41 @@ TEST(CalcIndependence, PairsAloneInCompanyAndSamplesReversedGiveTheSameRows) {
     EXPECT_EQ(rowsByKey(drawnTogether.out).at(key), row);
 }
 
+// Samples evaluated on several threads come out as on one, in input order,
+// the dialogue's results file (carried from sample to sample) included; a bad
+// row stops the run at the same place.
+TEST(CalcIndependence, ThreadsWriteTheBytesOfOneThread) {
+  const std::string table = generatedTable(301);
+  std::vector<std::string> args = {"calc", "t.csv", "-x", "5", "-q", "--legacy", "l.csv"};
+  for (const std::string& p : kPairs) args.insert(args.end(), {"-p", p});
+  auto withThreads = [&](const std::string& n, const std::string& data) {
+    std::vector<std::string> a = args;
+    a.insert(a.end(), {"--threads", n});
+    return runCommand(a, {{"t.csv", data}});
+  };
+  ProgramRun one = withThreads("1", table);
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(lines(one.out).size(), 1 + 301 * kPairs.size());
+  for (const char* n : {"2", "3", "8"}) {
+    ProgramRun many = withThreads(n, table);
+    ASSERT_EQ(many.status, 0) << many.err;
+    EXPECT_EQ(many.out, one.out) << n;
+    EXPECT_EQ(many.file("l.csv"), one.file("l.csv")) << n;
+  }
+  // Row 200 of the table (sample 199) gets a cell that is no number.
+  std::vector<std::string> rows = lines(table);
+  const std::size_t cut = rows[200].find(',', rows[200].find(',') + 1);
+  rows[200].insert(cut + 1, "x");
+  std::string bad;
+  for (const std::string& r : rows) bad += r + "\n";
+  ProgramRun badOne = withThreads("1", bad);
+  ProgramRun badTwo = withThreads("2", bad);
+  EXPECT_EQ(badOne.status, 1);
+  EXPECT_EQ(badTwo.status, 1);
+  EXPECT_EQ(badTwo.err, badOne.err);
+  EXPECT_EQ(badTwo.out, badOne.out);
+}
+
 // A garnet-olivine sample without orthopyroxene has no ferrosilite activity:
 // the garnet-olivine-orthopyroxene oxybarometer gives no value for it, even
 // right after a sample that had one (the dialogue would reuse that one).

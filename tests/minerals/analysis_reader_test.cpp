@@ -49,7 +49,7 @@ std::vector<Delivered> readAll(const std::string& text, AnalysisReader::Status* 
   std::vector<Delivered> out;
   AnalysisReader::Status st;
   while ((st = reader.next(a)) == AnalysisReader::Status::Association) {
-    loadAssociation(s, a, false);
+    loadAssociation(s, a, FerricRule::None);
     out.push_back({std::string(info.nameText()), std::string(info.descriptionText()), s});
   }
   if (status) *status = st;

@@ -159,5 +159,124 @@ TEST(Formula, KeepsNoStateBetweenCalls) {
   for (int k = 0; k < 12; ++k) EXPECT_EQ(a.ox[k], b.ox[k]);
 }
 
+// Ideal end-members as moles of oxide per formula unit (SiO2, TiO2, Al2O3,
+// Cr2O3, FeO, MnO, MgO, CaO, Na2O, K2O, NiO, Fe2O3).
+using Moles = std::array<double, 12>;
+constexpr Moles kDiopside = {2, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};        // CaMgSi2O6
+constexpr Moles kHedenbergite = {2, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0};    // CaFeSi2O6
+constexpr Moles kAegirine = {2, 0, 0, 0, 0, 0, 0, 0, 0.5, 0, 0, 0.5};    // NaFe3+Si2O6
+constexpr Moles kEsseneite = {1, 0, 0.5, 0, 0, 0, 0, 1, 0, 0, 0, 0.5};   // CaFe3+AlSiO6
+constexpr Moles kPyrope = {3, 0, 1, 0, 0, 0, 3, 0, 0, 0, 0, 0};          // Mg3Al2Si3O12
+constexpr Moles kAndradite = {3, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1};       // Ca3Fe3+2Si3O12
+constexpr Moles kAlmandine = {3, 0, 1, 0, 3, 0, 0, 0, 0, 0, 0, 0};       // Fe3Al2Si3O12
+constexpr Moles kSpinel = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0};          // MgAl2O4
+constexpr Moles kMagnetite = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};       // Fe2+Fe3+2O4
+constexpr Moles kIlmenite = {0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};        // FeTiO3
+constexpr Moles kHematite = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};        // Fe2O3 (2 cations)
+constexpr Moles kForsterite = {1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0};      // Mg2SiO4
+constexpr Moles kFayalite = {1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0};        // Fe2SiO4
+
+struct Mixture {
+  std::array<double, 12> wt;  // wt%, all iron as FeO
+  double ferricRatio;         // Fe3+/Fe of the mixture
+};
+
+Mixture mix(std::initializer_list<std::pair<double, Moles>> parts) {
+  Moles m{};
+  for (const auto& [x, member] : parts)
+    for (int k = 0; k < 12; ++k) m[k] += x * member[k];
+  const double ferrous = m[4], ferric = 2 * m[11];
+  Mixture out{{}, ferric / (ferrous + ferric)};
+  m[4] = ferrous + ferric;  // reported as FeO, as a microprobe does
+  m[11] = 0;
+  double total = 0;
+  for (int k = 0; k < 12; ++k) total += m[k] * kWeight[k];
+  for (int k = 0; k < 12; ++k) out.wt[k] = 100.0 * m[k] * kWeight[k] / total;
+  return out;
+}
+
+double ferricRatio(const CationFormula& c) {
+  return static_cast<double>(c.Fe3) / static_cast<double>(c.Fe3 + c.Fe);
+}
+
+TEST(Formula, ChargeBalanceRecoversTheFerricIronOfIdealMixtures) {
+  struct Case {
+    const char* name;
+    int type;
+    Mixture m;
+  };
+  const Case cases[] = {
+      {"cpx Di70 Hd10 Ae20", 2, mix({{0.7, kDiopside}, {0.1, kHedenbergite}, {0.2, kAegirine}})},
+      {"cpx Di50 Hd20 Ess30", 2, mix({{0.5, kDiopside}, {0.2, kHedenbergite}, {0.3, kEsseneite}})},
+      {"opx basis, aegirine", 1, mix({{1.0, kAegirine}})},
+      {"garnet Prp60 Alm20 Adr20", 5, mix({{0.6, kPyrope}, {0.2, kAlmandine}, {0.2, kAndradite}})},
+      {"spinel Sp80 Mt20", 4, mix({{0.8, kSpinel}, {0.2, kMagnetite}})},
+      {"ilmenite Ilm90 Hem10", 7, mix({{0.9, kIlmenite}, {0.1, kHematite}})},
+      {"olivine Fo90", 3, mix({{0.9, kForsterite}, {0.1, kFayalite}})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Recalculation r = recalculate(oxides(c.m.wt), c.type, FerricRule::ChargeBalance);
+    EXPECT_NEAR(ferricRatio(r.cat), c.m.ferricRatio, 1e-4);
+    // Balanced: the ideal cations on the ideal oxygens.
+    EXPECT_NEAR(r.cat.Sum, kTypeCations[c.type - 1], 1e-4);
+    // The FeO weight moved, as Fe2O3 at 1.1113 its weight.
+    const double moved = c.m.wt[4] - static_cast<double>(r.ox.FeO);
+    EXPECT_NEAR(r.ox.Fe2O3, 1.1113 * moved, 1e-4);
+    EXPECT_NEAR(moved / c.m.wt[4], c.m.ferricRatio, 1e-4);
+  }
+}
+
+TEST(Formula, TheDialoguesEstimateIsHalfTheChargeBalance) {
+  // Fe3+/Fe 2/3: one ferric cation per missing oxygen finds 1/3.
+  const Mixture m = mix({{0.7, kDiopside}, {0.1, kHedenbergite}, {0.2, kAegirine}});
+  ASSERT_NEAR(m.ferricRatio, 2.0 / 3.0, 1e-12);
+  const Recalculation dialogue = recalculate(oxides(m.wt), 2, FerricRule::Dialogue);
+  const Recalculation balance = recalculate(oxides(m.wt), 2, FerricRule::ChargeBalance);
+  // A third of the iron weight moved, then carried as Fe2O3 at 1.1 its
+  // weight (not 1.1113), which leaves the formula's Fe3+/Fe a little under.
+  EXPECT_NEAR((m.wt[4] - static_cast<double>(dialogue.ox.FeO)) / m.wt[4], 1.0 / 3.0, 1e-4);
+  EXPECT_NEAR(ferricRatio(dialogue.cat), 1.0 / 3.0, 3e-3);
+  EXPECT_NEAR(balance.cat.Fe3, 0.2, 1e-4);
+  // The dialogue's own arithmetic is unchanged (worked above in double).
+  expectMatches(dialogue, reference(m.wt, 2, true));
+}
+
+TEST(Formula, ChargeBalanceKeepsFerricIronWithinTheIron) {
+  struct Case {
+    const char* name;
+    std::array<double, 12> wt;
+    double ferricRatio;  // 0: all ferrous; 1: all ferric
+  };
+  // Cations in excess of what all the iron can balance (MgO added to a
+  // diopside with a little FeO): all its iron ferric, no more. Silica in
+  // excess (an oxygen surplus): none ferric.
+  const Case cases[] = {
+      {"cation excess", {55.0, 0, 0, 0, 0.5, 0, 26.0, 25.0}, 1.0},
+      {"oxygen excess", {60.0, 0, 0, 0, 3.0, 0, 17.0, 25.0}, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Recalculation r = recalculate(oxides(c.wt), 2, FerricRule::ChargeBalance);
+    EXPECT_NEAR(ferricRatio(r.cat), c.ferricRatio, 1e-6);
+    EXPECT_NEAR(r.ox.FeO + r.ox.Fe2O3 / 1.1113f, c.wt[4], 1e-4);
+  }
+}
+
+TEST(Formula, ChargeBalanceCountsAnAnalysedFe2O3AsIron) {
+  // The same garnet with part of its iron reported as Fe2O3 (at the weight
+  // ratio 1.1113) gives the same formula as with all of it as FeO.
+  const Mixture m = mix({{0.6, kPyrope}, {0.2, kAlmandine}, {0.2, kAndradite}});
+  std::array<double, 12> split = m.wt;
+  split[4] = m.wt[4] * 0.4;
+  split[11] = m.wt[4] * 0.6 * 1.1113;
+  const Recalculation a = recalculate(oxides(m.wt), 5, FerricRule::ChargeBalance);
+  const Recalculation b = recalculate(oxides(split), 5, FerricRule::ChargeBalance);
+  for (int k = 0; k < CationFormula::kCount; ++k) EXPECT_NEAR(a.cat[k], b.cat[k], 2e-5) << k;
+  // And no estimate leaves the analysis as it is.
+  const Recalculation none = recalculate(oxides(split), 5, FerricRule::None);
+  EXPECT_EQ(none.ox.Fe2O3, static_cast<float>(split[11]));
+}
+
 }  // namespace
 }  // namespace mantlept

@@ -324,3 +324,41 @@ def test_concentrate_clinopyroxenes_as_the_command(cli, tmp_path):
         mantlept.grains(str(concentrate), fit_cpx=True, q0=40)
     with pytest.raises(ValueError, match="sigma_T and sigma_P go with fit_cpx"):
         mantlept.grains(str(concentrate), sigma_T=40.0)
+
+
+def frame_as_csv(frame):
+    """A data frame of formula or site rows written back as the command writes them."""
+    out = io.StringIO()
+    writer = csv.writer(out, lineterminator="\n")
+    writer.writerow(frame.columns)
+    for row in frame.itertuples(index=False):
+        writer.writerow(v if isinstance(v, str) else
+                        "" if math.isnan(v) else
+                        np.format_float_positional(np.float32(v), unique=True, trim="-")
+                        for v in row)
+    return out.getvalue()
+
+
+@pytest.mark.parametrize("ferric,option", [(None, "none"), ("charge-balance", "charge-balance"),
+                                           (True, "dialogue")])
+def test_formula_as_the_command(example_table, generated_table, cli, tmp_path, ferric, option):
+    for path in (example_table, generated_table):
+        rows, sites = mantlept.formula(read_table(path), ferric=ferric, sites=True)
+        expected = cli("formula", path, "--ferric", option, "--sites", tmp_path / "s.csv",
+                       "--force", "-q")
+        assert frame_as_csv(rows) == expected
+        assert frame_as_csv(sites) == (tmp_path / "s.csv").read_text()
+        assert set(rows["mineral"]) <= {"Opx", "Cpx", "Ol", "Sp", "Gt", "R", "Ilm"}
+    alone = mantlept.formula(str(example_table), ferric=ferric)
+    assert frame_as_csv(alone) == cli("formula", example_table, "--ferric", option, "-q")
+
+
+def test_calc_takes_the_three_ferric_rules(example_table, cli):
+    for ferric, option in [("none", "none"), (False, "none"), ("dialogue", "dialogue"),
+                           ("charge-balance", "charge-balance")]:
+        result = mantlept.calc(str(example_table), ["7,5"], ferric=ferric)
+        assert as_csv(result) == cli("calc", example_table, "-p", "7,5", "--ferric", option, "-q")
+    with pytest.raises(ValueError, match="ferric"):
+        mantlept.calc(str(example_table), ["7,5"], ferric="droop")
+    with pytest.raises(ValueError, match="ferric"):
+        mantlept.formula(str(example_table), ferric=2)

@@ -37,7 +37,7 @@ RunSettings pairs(std::initializer_list<std::pair<int, int>> list, int oxybarome
 std::vector<CombinationOutcome> evaluate(RunState& s, const Association& a, const RunSettings& rs) {
   NullTerminal quiet;
   CombinationResults results{};
-  prepareAssociation(s, a, rs.ferricOption == 2, quiet);
+  prepareAssociation(s, a, rs.ferricRule(), quiet);
   std::vector<CombinationOutcome> o;
   for (int k = 0; k < rs.evaluatedCount(); ++k)
     o.push_back(evaluateCombination(s, rs, k, results, quiet));
