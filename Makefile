@@ -18,7 +18,9 @@ build: deps
 # Runs the program on the bundled example analyses: the dialogue with the
 # bundled answers, then calc on the example table (plain and with Monte Carlo
 # uncertainties), a geotherm fit of its points with the P-T diagram, and the
-# example concentrate garnets projected onto that geotherm.
+# example concentrate garnets projected onto that geotherm; then the made-up
+# example concentrate: its clinopyroxenes solved, screened and fitted, and its
+# garnets projected onto their geotherm.
 demo: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	@cp examples/xenoliths.txt examples/xenoliths.csv examples/garnets.csv $(BUILD)/demo/
@@ -32,6 +34,11 @@ demo: build
 	@echo "P-T diagram: $(BUILD)/demo/geotherm.svg; geotherm table: $(BUILD)/demo/geotherm.csv"
 	cd $(BUILD)/demo && ../mantlept grains garnets.csv --fit points_mc.csv --pair 7,5 -o grains.csv --sections sections.csv --svg grains.svg
 	@echo "Depth section: $(BUILD)/demo/grains.svg; grains: $(BUILD)/demo/grains.csv; bins: $(BUILD)/demo/sections.csv"
+	@cp examples/concentrate.csv $(BUILD)/demo/
+	cd $(BUILD)/demo && ../mantlept grains concentrate.csv --fit-cpx --cpx-out cpx.csv --pt-svg concentrate_pt.svg \
+	  -o concentrate_grains.csv --sections concentrate_sections.csv --svg concentrate_section.svg
+	@echo "Clinopyroxenes: $(BUILD)/demo/cpx.csv; their P-T diagram: $(BUILD)/demo/concentrate_pt.svg;" \
+	  "garnets on their geotherm: $(BUILD)/demo/concentrate_section.svg"
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

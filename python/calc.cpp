@@ -70,8 +70,8 @@ MethodCombination pairOf(py::handle item) {
   if (!methodInfo(MethodKind::Barometer, c.barometer))
     throw usageError("mantlept: there is no barometer " + std::to_string(c.barometer) +
                      " (mantlept.methods('barometer') lists them)");
-  c.thermometerLabel = std::string(thermometerLabel(c.thermometer));
-  c.barometerLabel = std::string(barometerLabel(c.barometer));
+  c.thermometerLabel = std::string(commandThermometerLabel(c.thermometer));
+  c.barometerLabel = std::string(commandBarometerLabel(c.barometer));
   return c;
 }
 

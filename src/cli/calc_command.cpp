@@ -54,8 +54,8 @@ RunSettings calcSettings(const CalcOptions& o) {
   s.ferricOption = o.ferric;
   s.combinationCount = static_cast<int>(o.pairs.size());
   for (MethodCombination c : o.pairs) {
-    c.thermometerLabel = std::string(thermometerLabel(c.thermometer));
-    c.barometerLabel = std::string(barometerLabel(c.barometer));
+    c.thermometerLabel = std::string(commandThermometerLabel(c.thermometer));
+    c.barometerLabel = std::string(commandBarometerLabel(c.barometer));
     s.combinations.push_back(std::move(c));
   }
   s.oxybarometerNumber = o.oxybarometer;

@@ -396,21 +396,37 @@ void addGeotherm(CLI::App& app, cli::GeothermOptions& o) {
 
 void addGrains(CLI::App& app, cli::GrainsOptions& o) {
   CLI::App* g = app.add_subcommand(
-      "grains", "concentrate garnets: class, Ni-in-garnet T, depth on a geotherm, depth sections");
+      "grains",
+      "concentrate garnets and clinopyroxenes: class, Ni-in-garnet T, cpx P-T, the "
+      "concentrate's geotherm, depths, depth sections");
   g->footer(
       "Example:\n"
       "  mantlept grains garnets.csv --q0 40 -o grains.csv --svg section.svg\n"
       "  mantlept grains garnets.csv --fit pt.csv --pair 7,5 --sections bins.csv\n"
-      "GRAINS is any table calc reads; every sample with a garnet is one grain. Ni\n"
-      "comes from a Ni ppm column (Ni_Gt) or from NiO (ppm = NiO / 1.2725e-4).\n"
-      "Classes after Grutter et al. (2004); the depth is where the geotherm reaches\n"
-      "the grain's temperature. --sections and --svg need a geotherm.");
-  g->add_option("GRAINS", o.grains, "table or workbook of garnet analyses (- = standard input)")
+      "  mantlept grains concentrate.csv --fit-cpx --cpx-out cpx.csv --pt-svg pt.svg\n"
+      "GRAINS are tables calc reads; every sample with a garnet is one garnet grain,\n"
+      "every sample with a clinopyroxene one cpx grain. Ni comes from a Ni ppm column\n"
+      "(Ni_Gt) or from NiO (ppm = NiO / 1.2725e-4). Classes after Grutter et al.\n"
+      "(2004); the depth is where the geotherm reaches the grain's temperature.\n"
+      "Clinopyroxenes are solved with thermometer 48 and barometer 44 (Nimis and\n"
+      "Taylor 2000 as published) and kept when a_CaCrTs >= 0.003, both site sums\n"
+      "exceed 1.990 and Cr2O3 < 5 wt%; --fit-cpx fits the geotherm to the kept ones\n"
+      "as geotherm does. --sections and --svg need a geotherm.");
+  g->add_option("GRAINS", o.grains, "tables or workbooks of grain analyses (- = standard input)")
       ->required();
   CLI::Option* q0 = g->add_option("--q0", o.q0, "the geotherm of this surface heat flow (mW/m2)");
   CLI::Option* fit =
       g->add_option("--fit", o.fit, "the geotherm fitted to these P-T points (as geotherm does)");
   q0->excludes(fit);
+  CLI::Option* fitCpx = g->add_flag(
+      "--fit-cpx", o.fitCpx, "the geotherm fitted to the kept clinopyroxenes (as geotherm does)");
+  fitCpx->excludes(q0)->excludes(fit);
+  g->add_option("--sigma-T", o.sigmaT, "with --fit-cpx: 1-sigma T error of the cpx (deg C; 50)")
+      ->check(finiteNumber())
+      ->needs(fitCpx);
+  g->add_option("--sigma-P", o.sigmaP, "with --fit-cpx: 1-sigma P error of the cpx (kbar; 3)")
+      ->check(finiteNumber())
+      ->needs(fitCpx);
   g->add_option("--pair", o.pair, "the thermometer,barometer pair of calc results in --fit")
       ->needs(fit);
   g->add_option("--thermometer", o.thermometer, "canil1999 (default), ryan1996 or sudholz2021")
@@ -422,6 +438,8 @@ void addGrains(CLI::App& app, cli::GrainsOptions& o) {
   g->add_option("-o,--output", o.output, "one row per grain (CSV)");
   g->add_option("--sections", o.sections, "grain counts per depth bin and class (CSV)");
   g->add_option("--svg", o.svg, "the depth-section diagram (SVG)");
+  g->add_option("--cpx-out", o.cpxOut, "one row per clinopyroxene grain (CSV)");
+  g->add_option("--pt-svg", o.ptSvg, "with --fit-cpx: the P-T diagram of the clinopyroxenes (SVG)");
   g->add_option("--threads", o.threads, "threads to evaluate grains on (default: every core)")
       ->check(CLI::Range(1, 1024));
   g->add_option("--format", o.format, "summary as key: value lines or JSON")
@@ -645,16 +663,27 @@ int runCommand(CLI::App& app, CalcOptions& calc, const std::vector<std::string>&
   }
   if (app.got_subcommand("grains")) {
     const CLI::App& g = *app.get_subcommand("grains");
-    if (usage("grains", emptyOutputName(g, {"--output", "--sections", "--svg"},
-                                        {&grains.output, &grains.sections, &grains.svg})) ||
+    if (usage("grains", emptyOutputName(g, {"--output", "--sections", "--svg", "--cpx-out", "--pt-svg"},
+                                        {&grains.output, &grains.sections, &grains.svg,
+                                         &grains.cpxOut, &grains.ptSvg})) ||
         usage("grains", sharedFile({{"-o", &grains.output},
                                     {"--sections", &grains.sections},
-                                    {"--svg", &grains.svg}},
-                                   {{"grains table", &grains.grains}, {"points table", &grains.fit}}))) {
+                                    {"--svg", &grains.svg},
+                                    {"--cpx-out", &grains.cpxOut},
+                                    {"--pt-svg", &grains.ptSvg}},
+                                   inputFiles("grains table", grains.grains,
+                                              {{"points table", &grains.fit}})))) {
       return 2;
     }
-    if ((!grains.sections.empty() || !grains.svg.empty()) && !grains.q0 && grains.fit.empty()) {
-      err << "mantlept grains: --sections and --svg need a geotherm (--q0 Q or --fit POINTS)\n";
+    if ((!grains.sections.empty() || !grains.svg.empty()) && !grains.q0 && grains.fit.empty() &&
+        !grains.fitCpx) {
+      err << "mantlept grains: --sections and --svg need a geotherm (--q0 Q, --fit POINTS or "
+             "--fit-cpx)\n";
+      return 2;
+    }
+    if (!grains.ptSvg.empty() && !grains.fitCpx) {
+      err << "mantlept grains: --pt-svg draws the geotherm fitted to the clinopyroxenes: add "
+             "--fit-cpx\n";
       return 2;
     }
     return cli::runGrains(grains, out, err);

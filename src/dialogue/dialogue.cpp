@@ -216,6 +216,7 @@ RunSettings runDialogue(std::istream& in, Terminal& out, std::ostream& err, Dial
                         const HeaderWriter& writeHeader) {
   Answers answers(in, out);
   RunSettings settings;
+  settings.beyondCatalogue = false;
   out.line(kTitleLine);
   for (std::string_view line : kBannerLines) out.line(line);
   settings.ferricOption = 1;

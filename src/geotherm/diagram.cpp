@@ -89,10 +89,11 @@ std::string fixedText(double v, int decimals) {
 
 }  // namespace
 
-void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& points, bool fitted,
-                  const StopCheck& stopped) {
+void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& points,
+                  bool fitted, const std::vector<Point>& leftOut, const StopCheck& stopped) {
   double deepest = 7.0;
   for (const Point& p : points) deepest = std::max(deepest, p.P_GPa + p.sigmaP_GPa);
+  for (const Point& p : leftOut) deepest = std::max(deepest, p.P_GPa);
   // Deep enough to show where the coolest geotherm of the interval meets the adiabat.
   if (s.lo.lab_found) deepest = std::max(deepest, s.lo.lab_P_GPa + 0.3);
   Frame f{std::min(std::ceil(deepest), 15.0)};
@@ -147,6 +148,14 @@ void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& p
        "fill=\"#b2182b\" text-anchor=\"end\"");
   o << "</g>\n";
 
+  // Estimates left out of the fit: grey dots, no bars.
+  if (!leftOut.empty()) {
+    o << "<g class=\"left-out\" fill=\"#bdbdbd\" stroke=\"none\">\n";
+    for (const Point& p : leftOut)
+      o << "<circle cx=\"" << num(f.x(p.T_C)) << "\" cy=\"" << num(f.y(p.P_GPa)) << "\" r=\"1.6\"/>\n";
+    o << "</g>\n";
+  }
+
   // The estimates with their 1σ bars.
   o << "<g class=\"points\">\n";
   for (std::size_t i = 0; i < points.size(); ++i) {
@@ -194,8 +203,10 @@ void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& p
 
   // Legend in the cool deep corner, which geotherms never reach.
   double lx = kLeft + 8.0, ly = kBottom - 52.0;
+  const double extra = leftOut.empty() ? 0.0 : 11.0;  // a line for the estimates left out
   o << "<g class=\"legend\" font-size=\"9\">\n<rect x=\"" << num(lx - 4.0) << "\" y=\""
-    << num(ly - 11.0) << "\" width=\"150\" height=\"58\" fill=\"white\" stroke=\"#999\" "
+    << num(ly - 11.0 - extra) << "\" width=\"150\" height=\"" << num(58.0 + extra)
+    << "\" fill=\"white\" stroke=\"#999\" "
     << "stroke-width=\"0.5\"/>\n";
   std::string q = "q0 = " + fixedText(s.fit.q0, 1);
   if (fitted) q += " (" + fixedText(s.fit.q0_lo, 1) + "–" + fixedText(s.fit.q0_hi, 1) + ")";
@@ -212,6 +223,11 @@ void writeDiagram(std::ostream& o, const Summary& s, const std::vector<Point>& p
   line(o, lx, ly + 30.0, lx + 16.0, ly + 30.0, "stroke=\"#777\" stroke-width=\"0.6\"");
   text(o, lx + 20.0, ly + 33.0, "35–60 mW/m² family", "");
   if (s.fit.at_edge) text(o, lx + 20.0, ly + 44.0, "best q0 on the range edge", "fill=\"#b2182b\"");
+  if (!leftOut.empty()) {
+    o << "<circle cx=\"" << num(lx + 8.0) << "\" cy=\"" << num(ly - 14.0)
+      << "\" r=\"1.6\" fill=\"#bdbdbd\"/>\n";
+    text(o, lx + 20.0, ly - 11.0, std::to_string(leftOut.size()) + " left out of the fit", "");
+  }
   o << "</g>\n</svg>\n";
 }
 

@@ -11,9 +11,11 @@
 namespace mantlept::geotherm {
 
 // With `fitted` the interval q0_lo..q0_hi is shaded; without it the one
-// geotherm of s.fit.q0 is drawn, and the points carry their chi². Throws
-// Stopped when `stopped` says stop.
+// geotherm of s.fit.q0 is drawn, and the points carry their chi². `leftOut`
+// are estimates that were not fitted (grains screened out), drawn in grey
+// behind the others. Throws Stopped when `stopped` says stop.
 void writeDiagram(std::ostream& out, const Summary& s, const std::vector<Point>& points,
-                  bool fitted, const StopCheck& stopped = {});
+                  bool fitted, const std::vector<Point>& leftOut = {},
+                  const StopCheck& stopped = {});
 
 }  // namespace mantlept::geotherm

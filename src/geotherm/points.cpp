@@ -16,8 +16,6 @@
 namespace mantlept::geotherm {
 namespace {
 
-constexpr double kDefaultSigmaT_C = 50.0;
-constexpr double kDefaultSigmaP_GPa = 0.3;
 constexpr double kMaxT_C = 2000.0;
 constexpr double kMaxP_GPa = 15.0;
 

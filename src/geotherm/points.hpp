@@ -19,6 +19,10 @@ struct PointsError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The errors of a point without its own.
+inline constexpr double kDefaultSigmaT_C = 50.0;
+inline constexpr double kDefaultSigmaP_GPa = 0.3;
+
 struct PointsOptions {
   std::string path;                // names the table in messages
   std::string sheet;               // workbook sheet (empty: the first)

@@ -47,7 +47,7 @@ GeothermOutcome renderGeotherm(const GeothermRequest& r, PointsRead read) {
     o.tableText = table.str();
   }
   if (r.svg) {
-    writeDiagram(svg, o.summary, o.read.points, !r.q0, r.stopped);
+    writeDiagram(svg, o.summary, o.read.points, !r.q0, {}, r.stopped);
     o.svgText = svg.str();
   }
   return o;

@@ -104,7 +104,7 @@ std::int64_t Population::binTotal(std::size_t i) const {
 }
 
 void writeSummary(std::ostream& out, const Population& p, const geotherm::Geotherm* g,
-                  SummaryFormat format) {
+                  SummaryFormat format, const CpxSummary& cpx) {
   using Field = std::pair<std::string, std::string>;  // an empty value: none
   std::vector<Field> fields;
   auto count = [](std::int64_t n) { return std::to_string(n); };
@@ -124,6 +124,13 @@ void writeSummary(std::ostream& out, const Population& p, const geotherm::Geothe
   fields.push_back({"median_depth_km", g && any ? fixed(p.medianDepth(), 2) : ""});
   for (std::size_t i = 0; i < kClassOrder.size(); ++i)
     fields.push_back({"class_" + std::string(className(kClassOrder[i])), count(p.classCount(i))});
+  fields.push_back({"n_cpx", count(cpx.grains)});
+  fields.push_back({"n_cpx_kept", count(cpx.kept)});
+  const geotherm::FitResult* f = cpx.fit;
+  fields.push_back({"q0_lo", f ? fixed(f->q0_lo, 3) : ""});
+  fields.push_back({"q0_hi", f ? fixed(f->q0_hi, 3) : ""});
+  fields.push_back({"chi2", f ? fixed(f->chi2, 3) : ""});
+  fields.push_back({"reduced_chi2", f ? fixed(f->reduced_chi2, 3) : ""});
 
   if (format == SummaryFormat::Json) {
     out << '{';

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "geotherm/fit.hpp"
 #include "geotherm/model.hpp"
 #include "grains/grain.hpp"
 
@@ -59,10 +60,18 @@ class Population {
 
 enum class SummaryFormat { Text, Json };
 
-// n_grains ... class_G12 as `key: value` lines or one JSON object; the keys
-// that need a geotherm are empty (null) when `g` is null.
+// The clinopyroxenes of a run: grains, those kept by the screening, and the
+// fit to the kept ones (null without one).
+struct CpxSummary {
+  std::int64_t grains = 0, kept = 0;
+  const geotherm::FitResult* fit = nullptr;
+};
+
+// n_grains ... class_G12, n_cpx, n_cpx_kept, q0_lo, q0_hi, chi2,
+// reduced_chi2 as `key: value` lines or one JSON object; the keys that need a
+// geotherm are empty (null) when `g` is null, those of the fit without one.
 void writeSummary(std::ostream& out, const Population& p, const geotherm::Geotherm* g,
-                  SummaryFormat format);
+                  SummaryFormat format, const CpxSummary& cpx = {});
 
 // depth_top_km,depth_bottom_km,n,G0,...,G12: one row a bin.
 void writeSections(std::ostream& out, const Population& p);

@@ -13,7 +13,7 @@ using K = MethodKind;
 constexpr std::optional<Bounds> kNotStated = std::nullopt;
 
 // One row per method whose paper states the range of its calibration.
-constexpr std::array<CalibrationRange, 11> kRanges = {{
+constexpr std::array<CalibrationRange, 13> kRanges = {{
     {K::Thermometer, 2, Bounds{875.0f, 1500.0f}, kNotStated, "Wells 1977, p. 135"},
     {K::Thermometer, 7, kNotStated, Bounds{10.0f, 60.0f},
      "Brey et al. 1990, experiments from 10 to 60 kb"},
@@ -27,9 +27,13 @@ constexpr std::array<CalibrationRange, 11> kRanges = {{
     {K::Thermometer, 27, Bounds{800.0f, 1200.0f}, Bounds{5.0f, 30.0f}, "Harley 1984, p. 359"},
     {K::Thermometer, 38, Bounds{850.0f, 1500.0f}, Bounds{0.0f, 60.0f},
      "Nimis and Taylor 2000, abstract"},
+    {K::Thermometer, 48, Bounds{850.0f, 1500.0f}, Bounds{0.0f, 60.0f},
+     "Nimis and Taylor 2000, abstract"},
     {K::Barometer, 5, kNotStated, Bounds{10.0f, 60.0f},
      "Brey et al. 1990, experiments from 10 to 60 kb"},
     {K::Barometer, 30, Bounds{900.0f, 1400.0f}, Bounds{20.0f, 60.0f},
+     "Nimis and Taylor 2000, p. 544"},
+    {K::Barometer, 44, Bounds{900.0f, 1400.0f}, Bounds{20.0f, 60.0f},
      "Nimis and Taylor 2000, p. 544"},
     {K::Oxybarometer, 1, Bounds{1040.0f, 1300.0f}, Bounds{3.0f, 27.0f},
      "Ballhaus et al. 1991, p. 27"},

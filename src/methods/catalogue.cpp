@@ -40,6 +40,12 @@ constexpr std::array<std::string_view, kLabelSlots> kBarometers = {
     kBlankLabel,        kBlankLabel,        kBlankLabel,        kBlankLabel,
 };
 
+// Methods numbered after the catalogue: thermometers 48, 49 and barometer 44.
+constexpr std::array<std::string_view, kLastThermometer - kCatalogueThermometers>
+    kThermometersBeyond = {"NimisTaylor2000T", "Nakamura2009GCpx"};
+constexpr std::array<std::string_view, kLastBarometer - kCatalogueBarometers> kBarometersBeyond = {
+    "NimisTaylor2000P"};
+
 constexpr std::array<std::string_view, 9> kOxybarometerTags = {
     "FO2B&B91", "FO2N&W91", "FO2TOS98", "FO2TIS98", "FO2GWG95",
     "FO2DhC12", "FO2DhE12", "FO2DhG12", "aSiO2T98",
@@ -76,6 +82,18 @@ void appendCell(std::string& row, std::string_view label, int number) {
 
 std::string_view thermometerLabel(int number) { return slotLabel(kThermometers, number); }
 std::string_view barometerLabel(int number) { return slotLabel(kBarometers, number); }
+
+std::string_view commandThermometerLabel(int number) {
+  if (number > kCatalogueThermometers && number <= kLastThermometer)
+    return kThermometersBeyond[static_cast<std::size_t>(number - kCatalogueThermometers - 1)];
+  return number > kLastThermometer ? kBlankLabel : thermometerLabel(number);
+}
+
+std::string_view commandBarometerLabel(int number) {
+  if (number > kCatalogueBarometers && number <= kLastBarometer)
+    return kBarometersBeyond[static_cast<std::size_t>(number - kCatalogueBarometers - 1)];
+  return number > kLastBarometer ? kBlankLabel : barometerLabel(number);
+}
 
 std::string_view oxybarometerTag(int number) {
   if (number < 1 || number > 9) return kBlankTag;

@@ -10,10 +10,27 @@ namespace mantlept {
 
 inline constexpr int kLabelSlots = 48;
 
-// Label of thermometer / barometer `number`: the 16-character slot text for
-// 1..48 (blank slots included), 16 blanks for any other number.
+// The dialogue's catalogue: the methods its menu offers and its numbers
+// resolve to (any other number runs thermometer 1, barometer 2, oxybarometer 1).
+inline constexpr int kCatalogueThermometers = 47;
+inline constexpr int kCatalogueBarometers = 43;
+inline constexpr int kCatalogueOxybarometers = 9;
+
+// The methods the commands reach: the catalogue's and those numbered after it.
+inline constexpr int kLastThermometer = 49;
+inline constexpr int kLastBarometer = 44;
+
+// Label of thermometer / barometer `number` in the dialogue's catalogue: the
+// 16-character slot text for 1..48 (blank slots included), 16 blanks for any
+// other number.
 std::string_view thermometerLabel(int number);
 std::string_view barometerLabel(int number);
+
+// The label the commands show: the catalogue's for its numbers, the
+// 16-character label of a method numbered after the catalogue, 16 blanks for
+// any other number.
+std::string_view commandThermometerLabel(int number);
+std::string_view commandBarometerLabel(int number);
 
 // Tag of oxybarometer `number` (1..9); 8 blanks for 0 and any other number.
 std::string_view oxybarometerTag(int number);

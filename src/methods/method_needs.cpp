@@ -57,11 +57,11 @@ std::optional<MethodInfo> methodInfo(MethodKind kind, int number) {
   switch (kind) {
     case MethodKind::Thermometer:
       needs = thermometerNeeds(number);
-      label = thermometerLabel(number);
+      label = commandThermometerLabel(number);
       break;
     case MethodKind::Barometer:
       needs = barometerNeeds(number);
-      label = barometerLabel(number);
+      label = commandBarometerLabel(number);
       break;
     case MethodKind::Oxybarometer:
       needs = oxybarometerNeeds(number);
@@ -76,7 +76,10 @@ std::optional<MethodInfo> methodInfo(MethodKind kind, int number) {
 
 std::vector<MethodInfo> allMethods(MethodKind kind) {
   std::vector<MethodInfo> methods;
-  for (int number = 1; number <= kLabelSlots; ++number) {
+  const int last = kind == MethodKind::Thermometer  ? kLastThermometer
+                   : kind == MethodKind::Barometer  ? kLastBarometer
+                                                    : kCatalogueOxybarometers;
+  for (int number = 1; number <= last; ++number) {
     if (std::optional<MethodInfo> info = methodInfo(kind, number)) methods.push_back(*info);
   }
   return methods;

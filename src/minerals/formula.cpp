@@ -1,5 +1,6 @@
 #include "minerals/formula.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace mantlept {
@@ -146,6 +147,15 @@ Recalculation recalculate(const OxideValues& analysis, int formulaType, FerricRu
   for (int k = 0; k < 12; ++k) r.cat[k] = cations[k];
   r.cat.Sum = sum;
   return r;
+}
+
+ClinopyroxeneSites clinopyroxeneSites(const CationFormula& c) {
+  ClinopyroxeneSites sites;
+  sites.AlIV = std::min(std::max(2.0f - c.Si, 0.0f), std::max(c.Al, 0.0f));
+  sites.tetrahedral = c.Si + sites.AlIV;
+  sites.octahedral = c.Ti + (c.Al - sites.AlIV) + c.Cr + c.Fe + c.Fe3 + c.Mn + c.Mg + c.Ca + c.Na +
+                     c.K + c.Ni;
+  return sites;
 }
 
 }  // namespace mantlept

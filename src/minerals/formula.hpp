@@ -33,4 +33,14 @@ inline Recalculation recalculate(const OxideValues& analysis, int formulaType, b
 Real formulaOxygens(int formulaType);
 Real formulaCations(int formulaType);
 
+// The site sums of a clinopyroxene formula on 6 oxygens: the tetrahedral site
+// Si + Al_IV (Al_IV = 2 - Si, kept between 0 and Al) and M1 + M2, every other
+// cation (Ti, Al_VI, Cr, Fe2+, Fe3+, Mn, Mg, Ca, Na, K, Ni).
+struct ClinopyroxeneSites {
+  Real AlIV = 0;
+  Real tetrahedral = 0;
+  Real octahedral = 0;
+};
+ClinopyroxeneSites clinopyroxeneSites(const CationFormula& cpx);
+
 }  // namespace mantlept

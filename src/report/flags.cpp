@@ -6,6 +6,7 @@
 
 #include "methods/calibration_ranges.hpp"
 #include "methods/thermometers/thermometers.hpp"
+#include "minerals/formula.hpp"
 
 namespace mantlept {
 
@@ -13,19 +14,19 @@ namespace {
 
 constexpr std::array<const char*, kFlagCount> kCodes = {
     "total-Opx",   "total-Cpx", "total-Ol", "total-Gt",  "opx-al-low", "cpx-cacrts-low",
-    "cpx-cr-high", "t-range",   "p-range",  "fo2-range", "na-test"};
+    "cpx-cr-high", "cpx-sites", "t-range",  "p-range",   "fo2-range",  "na-test"};
 
 // The orthopyroxene Al barometers: below 0.37 wt% Al2O3 the analytical error
 // dominates their pressure (Wu and Zhao 2011).
 constexpr std::array<int, 11> kOpxAlBarometers = {2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 29};
 constexpr Real kOpxAl2O3Min = 0.37f;
 
-// Nimis and Taylor (2000, p. 548): the Cr-in-clinopyroxene barometer needs
-// a_CaCrTs of at least 0.003; their natural test set had Cr2O3 below 5 wt%.
-constexpr int kCrInCpxBarometer = 30;
-constexpr int kEnstatiteInCpxThermometer = 38;
-constexpr Real kCaCrTsMin = 0.003f;
-constexpr Real kCpxCr2O3Max = 5.0f;
+// Nimis and Taylor (2000, p. 548): the Cr-in-clinopyroxene barometers need
+// a_CaCrTs of at least 0.003; their natural test set had Cr2O3 below 5 wt%;
+// analyses whose site sums do not exceed 1.990 were rejected.
+constexpr std::array<int, 2> kCrInCpxBarometers = {30, 44};
+constexpr std::array<int, 2> kEnstatiteInCpxThermometers = {38, 48};
+constexpr std::array<int, 3> kCpxSiteThermometers = {38, 43, 48};
 
 // Brey and Koehler (1990, p. 1368): the two-pyroxene and the Na-partition
 // temperatures agreed within 56 degC (1 sigma); twice that is the test.
@@ -35,7 +36,8 @@ constexpr Real kNaTestMax = 112.0f;
 
 constexpr Real kZeroCelsius = 273.0f;  // the offset the solver reports T with
 
-bool contains(const std::array<int, 11>& list, int number) {
+template <std::size_t N>
+bool contains(const std::array<int, N>& list, int number) {
   for (int n : list) {
     if (n == number) return true;
   }
@@ -96,6 +98,11 @@ Real activityCaCrTs(const CationFormula& c) {
   return c.Cr - 0.81f * (c.Cr / crAl) * (c.Na + c.K);
 }
 
+bool clinopyroxeneSitesFilled(const CationFormula& cpx) {
+  const ClinopyroxeneSites sites = clinopyroxeneSites(cpx);
+  return sites.tetrahedral > kCpxSiteSumMin && sites.octahedral > kCpxSiteSumMin;
+}
+
 FlagSet totalFlags(const Association& a, const TotalsWindow& totals) {
   if (!totals.on) return 0;
   constexpr std::array<std::pair<Slot, Flag>, 4> kChecked = {
@@ -121,11 +128,14 @@ FlagSet rowFlags(const Association& a, const RunState& prepared, const MethodCom
 
   if (contains(kOpxAlBarometers, pair.barometer) && a.present[Opx] && opx.Al2O3 < kOpxAl2O3Min)
     flags |= kOpxAlLow;
-  if (pair.barometer == kCrInCpxBarometer && activityCaCrTs(prepared.cat[Cpx]) < kCaCrTsMin)
-    flags |= kCpxCaCrTsLow;
-  if ((pair.thermometer == kEnstatiteInCpxThermometer || pair.barometer == kCrInCpxBarometer) &&
-      a.present[Cpx] && cpx.Cr2O3 >= kCpxCr2O3Max)
+  const bool crInCpx = contains(kCrInCpxBarometers, pair.barometer);
+  if (crInCpx && activityCaCrTs(prepared.cat[Cpx]) < kCaCrTsMin) flags |= kCpxCaCrTsLow;
+  if ((contains(kEnstatiteInCpxThermometers, pair.thermometer) || crInCpx) && a.present[Cpx] &&
+      cpx.Cr2O3 >= kCpxCr2O3Max)
     flags |= kCpxCrHigh;
+  if ((contains(kCpxSiteThermometers, pair.thermometer) || crInCpx) && a.present[Cpx] &&
+      !clinopyroxeneSitesFilled(prepared.cat[Cpx]))
+    flags |= kCpxSites;
 
   const CalibrationRange* thermometer = calibrationRange(MethodKind::Thermometer, pair.thermometer);
   const CalibrationRange* barometer = calibrationRange(MethodKind::Barometer, pair.barometer);

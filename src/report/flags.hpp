@@ -22,13 +22,14 @@ enum Flag : std::uint32_t {
   kOpxAlLow = 1u << 4,
   kCpxCaCrTsLow = 1u << 5,
   kCpxCrHigh = 1u << 6,
-  kTRange = 1u << 7,
-  kPRange = 1u << 8,
-  kFO2Range = 1u << 9,
-  kNaTest = 1u << 10,
+  kCpxSites = 1u << 7,
+  kTRange = 1u << 8,
+  kPRange = 1u << 9,
+  kFO2Range = 1u << 10,
+  kNaTest = 1u << 11,
 };
 using FlagSet = std::uint32_t;
-inline constexpr int kFlagCount = 11;
+inline constexpr int kFlagCount = 12;
 
 // The oxide-total window of a silicate analysis (wt%, inclusive); `on` false
 // drops the check.
@@ -49,6 +50,16 @@ double oxideTotal(const OxideValues& ox);
 
 // a_CaCrTs = Cr - 0.81 Cr/(Cr + Al) (Na + K) of a clinopyroxene formula on 6 oxygens.
 Real activityCaCrTs(const CationFormula& cpx);
+
+// Nimis and Taylor (2000, pp. 543 and 548): a clinopyroxene fit for their
+// thermobarometer has a_CaCrTs of at least 0.003, both site sums above 1.990
+// and Cr2O3 below 5 wt%.
+inline constexpr Real kCaCrTsMin = 0.003f;
+inline constexpr Real kCpxSiteSumMin = 1.990f;
+inline constexpr Real kCpxCr2O3Max = 5.0f;
+
+// True when both site sums of a clinopyroxene formula exceed 1.990.
+bool clinopyroxeneSitesFilled(const CationFormula& cpx);
 
 // The total flags of a sample: every present Opx, Cpx, Ol and Gt analysis
 // whose oxide total lies outside the window.

@@ -74,11 +74,11 @@ void appendTidyRow(std::string& out, std::string_view sample, const RunSettings&
   out += ',';
   out += std::to_string(c.thermometer);
   out += ',';
-  appendCsvCell(out, trimmed(thermometerLabel(c.thermometer)));
+  appendCsvCell(out, trimmed(commandThermometerLabel(c.thermometer)));
   out += ',';
   out += std::to_string(c.barometer);
   out += ',';
-  appendCsvCell(out, trimmed(barometerLabel(c.barometer)));
+  appendCsvCell(out, trimmed(commandBarometerLabel(c.barometer)));
   out += ',';
   const bool value = hasValue(o.status);
   if (value) appendShortest(out, o.result.temperature);

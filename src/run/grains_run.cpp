@@ -6,6 +6,26 @@
 
 namespace mantlept {
 
+namespace {
+
+void edgeWarning(const geotherm::Summary& s, bool quiet, std::ostream& err) {
+  if (s.fit.at_edge && !quiet)
+    err << "mantlept: warning: the best heat flow lies on the edge of 25-120 mW/m²\n";
+}
+
+// The geotherm of the kept clinopyroxenes, fitted as `geotherm` fits points.
+geotherm::Summary cpxGeotherm(const GrainsRun& run, bool quiet, std::ostream& err,
+                              const std::function<bool()>& stopped) {
+  geotherm::PointsRead read;
+  read.points = run.keptPoints;
+  geotherm::Summary s =
+      geotherm::geothermSummary(std::nullopt, read, "the kept clinopyroxene grains", stopped);
+  edgeWarning(s, quiet, err);
+  return s;
+}
+
+}  // namespace
+
 std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0,
                                                  const std::string& fit, const std::string& pair,
                                                  bool quiet, std::ostream& err,
@@ -20,32 +40,89 @@ std::optional<geotherm::Geotherm> grainsGeotherm(const std::optional<double>& q0
   if (q0) return geotherm::computeGeotherm(*q0);
   geotherm::PointsRead read = geotherm::readPoints(r.points, err, stopped);
   geotherm::Summary s = geotherm::geothermSummary(std::nullopt, read, fit, stopped);
-  if (s.fit.at_edge && !quiet)
-    err << "mantlept: warning: the best heat flow lies on the edge of 25-120 mW/m²\n";
+  edgeWarning(s, quiet, err);
   return s.best;
 }
 
-bool evaluateGrains(AnalysisInput& input, const grains::GrainSettings& settings,
-                    const grains::GeothermProjection* projection, GrainsRun& run,
+grains::CpxSummary GrainsRun::cpxSummary() const {
+  grains::CpxSummary s;
+  s.grains = cpxGrains;
+  s.kept = cpxKept;
+  if (cpxFit) s.fit = &cpxFit->fit;
+  return s;
+}
+
+bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRun& run,
                     const std::function<void(const grains::Grain&)>& each,
-                    const std::function<bool()>& stopped, int threads) {
-  SampleRunOptions options;
-  options.threads = threads;
-  options.stopped = stopped;
-  auto work = [&](const Association& a, std::uint64_t) -> std::optional<grains::Grain> {
-    if (!a.present[Gar]) return std::nullopt;
-    return grains::evaluateGrain(a, settings, projection);
+                    const std::function<void(const grains::CpxGrain&)>& eachCpx,
+                    std::ostream& notes, const std::function<bool()>& stopped) {
+  if (request.fitCpx) {
+    geotherm::GeothermRequest check;
+    check.points.path = "the kept clinopyroxene grains";
+    check.points.sigmaT_C = request.sigmaT_C;
+    check.points.sigmaP = request.sigmaP_kbar;
+    geotherm::checkRequest(check);
+  } else if (!run.geotherm) {
+    run.geotherm =
+        grainsGeotherm(request.q0, request.fit, request.pair, request.quiet, notes, stopped);
+  }
+  std::optional<grains::GeothermProjection> projection;
+  if (run.geotherm) projection.emplace(*run.geotherm);
+
+  const RunSettings cpxSettings = grains::cpxSettings();
+  std::vector<grains::Grain> waiting;  // garnets held until the fit is known
+  auto addGarnet = [&](grains::Grain& grain) {
+    if (!grain.ni_ppm) ++run.withoutNi;
+    run.population.add(grain);
+    if (each) each(grain);
   };
-  auto consume = [&](const Association&, std::uint64_t, std::optional<grains::Grain>& grain) {
-    if (!grain) {
+  // The grains of one sample: its clinopyroxene and its garnet, where it has them.
+  struct SampleGrains {
+    std::optional<grains::CpxGrain> cpx;
+    std::optional<grains::Grain> garnet;
+  };
+  const grains::GeothermProjection* onto = projection ? &*projection : nullptr;
+  auto work = [&](const Association& a, std::uint64_t) {
+    SampleGrains g;
+    if (a.present[Cpx]) g.cpx = grains::evaluateCpxGrain(a, cpxSettings);
+    if (a.present[Gar]) g.garnet = grains::evaluateGrain(a, request.settings, onto);
+    return g;
+  };
+  auto consume = [&](const Association&, std::uint64_t, SampleGrains& g) {
+    if (!g.cpx && !g.garnet) {
       ++run.withoutGarnet;
       return;
     }
-    if (!grain->ni_ppm) ++run.withoutNi;
-    run.population.add(*grain);
-    if (each) each(*grain);
+    if (g.cpx) {
+      const grains::CpxGrain& grain = *g.cpx;
+      ++run.cpxGrains;
+      if (grain.kept()) ++run.cpxKept;
+      if (grain.T_C && (grain.kept() ? request.fitCpx || request.cpxPoints : request.cpxPoints)) {
+        geotherm::Point p = grains::cpxPoint(grain, request.sigmaT_C, request.sigmaP_kbar);
+        (grain.kept() ? run.keptPoints : run.screenedPoints).push_back(std::move(p));
+      }
+      if (eachCpx) eachCpx(grain);
+    }
+    if (!g.garnet) return;
+    if (request.fitCpx)
+      waiting.push_back(std::move(*g.garnet));
+    else
+      addGarnet(*g.garnet);
   };
-  return runSamples<std::optional<grains::Grain>>(input, options, work, consume);
+  SampleRunOptions options;
+  options.threads = request.threads;
+  options.stopped = stopped;
+  if (!runSamples<SampleGrains>(input, options, work, consume)) return false;
+  if (!request.fitCpx) return true;
+
+  run.cpxFit = cpxGeotherm(run, request.quiet, notes, stopped);
+  run.geotherm = run.cpxFit->best;
+  projection.emplace(*run.geotherm);
+  for (grains::Grain& grain : waiting) {
+    if (grain.T_C) grain.depth = projection->at(*grain.T_C);
+    addGarnet(grain);
+  }
+  return true;
 }
 
 std::string grainsNotes(const GrainsRun& run) {
@@ -55,7 +132,7 @@ std::string grainsNotes(const GrainsRun& run) {
   std::string notes;
   if (run.withoutGarnet > 0)
     notes += "mantlept: note: " + count(run.withoutGarnet, " sample", " samples") +
-             " without a garnet analysis skipped\n";
+             " without a garnet or clinopyroxene analysis skipped\n";
   const long withoutClass = static_cast<long>(run.population.withoutClass());
   if (withoutClass > 0)
     notes += "mantlept: note: " + count(withoutClass, " garnet", " garnets") +
@@ -63,6 +140,10 @@ std::string grainsNotes(const GrainsRun& run) {
   if (run.withoutNi > 0)
     notes += "mantlept: note: " + count(run.withoutNi, " garnet", " garnets") +
              " without Ni left without a temperature\n";
+  const long screened = static_cast<long>(run.cpxGrains - run.cpxKept);
+  if (screened > 0)
+    notes += "mantlept: note: " + count(screened, " clinopyroxene", " clinopyroxenes") +
+             " of " + std::to_string(run.cpxGrains) + " screened out (see --cpx-out)\n";
   return notes;
 }
 

@@ -35,6 +35,9 @@ struct RunSettings {
   int iterationLimit = 3;
   Real startT = 1000.0f;
   Real startP = 10.0f;
+  // The commands reach the methods numbered after the catalogue (thermometers
+  // 48, 49, barometer 44); the dialogue resolves every number by its catalogue.
+  bool beyondCatalogue = true;
 
   FerricRule ferricRule() const {
     if (ferricOption == kFerricDialogue) return FerricRule::Dialogue;

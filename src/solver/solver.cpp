@@ -27,9 +27,12 @@ bool solveCombination(RunState& s, const RunSettings& settings, const MethodComb
   s.T = s.startT;
   s.P = s.startP;
   int passes = 0;
+  const int barometer = settings.beyondCatalogue ? c.barometer : catalogueBarometer(c.barometer);
+  const int thermometer =
+      settings.beyondCatalogue ? c.thermometer : catalogueThermometer(c.thermometer);
   for (;;) {
-    if (runBarometer(c.barometer, s) == BarometerOutcome::NotComplete) return false;
-    ThermometerOutcome t = runThermometer(c.thermometer, s);
+    if (runBarometer(barometer, s) == BarometerOutcome::NotComplete) return false;
+    ThermometerOutcome t = runThermometer(thermometer, s);
     if (t == ThermometerOutcome::NotComplete) return false;
     ++it.passes;
     if (t == ThermometerOutcome::Finish) break;

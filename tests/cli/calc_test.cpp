@@ -103,7 +103,7 @@ TEST(Calc, CationRowsAndAllIronFerrousAlsoMatchTheDialogue) {
 TEST(Calc, UsageErrorsExitTwoAndLeaveNoFile) {
   const std::vector<std::vector<std::string>> cases = {
       {"calc", "a.txt", "-p", "99,1", "-o", "t.csv"},  // no thermometer 99
-      {"calc", "a.txt", "-p", "7,44"},                 // no barometer 44
+      {"calc", "a.txt", "-p", "7,45"},                 // no barometer 45
       {"calc", "a.txt", "-p", "7-5"},
       {"calc", "a.txt"},  // no pair
       {"calc", "a.txt", "-p", "7,5", "-x", "10"},

@@ -54,7 +54,7 @@ TEST(GrainsCommand, EveryGrainKeepsItsRowAndClass) {
       << run.out;
   EXPECT_NE(run.out.find("class_G0: 1\n"), std::string::npos);
   EXPECT_NE(run.out.find("class_G11: 1\n"), std::string::npos);
-  EXPECT_NE(run.err.find("note: 1 sample without a garnet analysis skipped"), std::string::npos);
+  EXPECT_NE(run.err.find("note: 1 sample without a garnet or clinopyroxene analysis skipped"), std::string::npos);
   EXPECT_NE(run.err.find("note: 1 garnet without CaO, Cr2O3, MgO, FeOt, MnO or TiO2 left"),
             std::string::npos);
 }
@@ -202,7 +202,7 @@ TEST(GrainsCommand, RefusesBadInputAndLeavesNoFile) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      {{"grains", "opx.csv", "-o", "rows.csv"}, 1, "opx.csv: no garnet analysis"},
+      {{"grains", "opx.csv", "-o", "rows.csv"}, 1, "opx.csv: no garnet or clinopyroxene analysis"},
       {{"grains", "g.csv", "--q0", "40", "--fit", "pt.csv"}, 2, "excludes"},
       {{"grains", "g.csv", "--pair", "7,5"}, 2, "--pair requires --fit"},
       {{"grains", "g.csv", "--svg", "d.svg"}, 2, "need a geotherm"},

@@ -1,4 +1,6 @@
-// Method numbers outside their ranges run the default methods.
+// Method numbers outside their ranges run the default methods: the commands'
+// ranges (thermometers 1..49, barometers 1..44) in the dispatchers, the
+// dialogue's catalogue (1..47, 1..43) in its resolution.
 #include <gtest/gtest.h>
 
 #include "core/terminal.hpp"
@@ -10,7 +12,7 @@ namespace mantlept {
 namespace {
 
 TEST(Dispatch, ThermometersOutsideRangeRunFixedTemperature) {
-  for (int number : {0, -5, 48, 99, 1}) {
+  for (int number : {0, -5, 50, 99, 1}) {
     RunState s;
     s.startT = 900.0f;
     EXPECT_EQ(runThermometer(number, s), ThermometerOutcome::Continue) << number;
@@ -18,10 +20,17 @@ TEST(Dispatch, ThermometersOutsideRangeRunFixedTemperature) {
   }
 }
 
+TEST(Dispatch, TheCatalogueResolvesNumbersAfterItToItsDefaults) {
+  for (int number : {0, -5, 48, 49, 99}) EXPECT_EQ(catalogueThermometer(number), 1) << number;
+  for (int number : {0, -1, 44, 48, 1000}) EXPECT_EQ(catalogueBarometer(number), 2) << number;
+  for (int number : {1, 38, 47}) EXPECT_EQ(catalogueThermometer(number), number);
+  for (int number : {1, 30, 43}) EXPECT_EQ(catalogueBarometer(number), number);
+}
+
 TEST(Dispatch, BarometersOutsideRangeRunBarometer2) {
   // Barometer 2 needs orthopyroxene and garnet: an empty association fails,
   // while the fixed-pressure barometer 1 leaves P alone.
-  for (int number : {0, -1, 44, 48, 1000}) {
+  for (int number : {0, -1, 45, 48, 1000}) {
     RunState s;
     s.P = 12.0f;
     EXPECT_EQ(runBarometer(number, s), BarometerOutcome::NotComplete) << number;

@@ -188,7 +188,7 @@ def test_monte_carlo_is_the_bytes_of_one_thread(example_table, generated_table, 
 def test_methods_as_the_command_lists_them(cli):
     listed = list(csv.reader(io.StringIO(cli("methods", "--format", "csv"))))
     frame = mantlept.methods()
-    assert len(frame) == 99
+    assert len(frame) == 47 + 43 + 9 + 3  # the catalogue and the methods after it
     assert list(frame.columns) == listed[0]
     for c, name in enumerate(listed[0]):
         cells = [r[c] for r in listed[1:]]
@@ -286,10 +286,44 @@ def test_grains_as_the_command(cli, tmp_path):
     assert summary["n_grains"] == len(frame)
     assert (frame["sample"] == "K1").all()
     assert frame["class"].tolist() == separate["class"].tolist()
-    with pytest.raises(ValueError, match="no garnet analysis"):
+    with pytest.raises(ValueError, match="no garnet or clinopyroxene analysis"):
         mantlept.grains(read_table(ROOT / "examples" / "xenoliths.csv").drop(
             columns=[c for c in read_table(ROOT / "examples" / "xenoliths.csv").columns
-                     if c.endswith("_Gt")]))
+                     if c.endswith("_Gt") or c.endswith("_Cpx")]))
+
+
+def test_concentrate_clinopyroxenes_as_the_command(cli, tmp_path):
+    import json
+
+    concentrate = ROOT / "examples" / "concentrate.csv"
+    for options, args in [
+        (dict(fit_cpx=True), ["--fit-cpx"]),
+        (dict(fit_cpx=True, sigma_T=40.0, sigma_P=2.0),
+         ["--fit-cpx", "--sigma-T", "40", "--sigma-P", "2"]),
+        (dict(q0=38), ["--q0", "38"]),
+    ]:
+        out = tmp_path / "cpx.csv"
+        expected = json.loads(cli("grains", concentrate, *args, "--format", "json",
+                                  "--cpx-out", out, "--force", "-q"))
+        frame, summary, cpx = mantlept.grains(str(concentrate), cpx_out=True, **options)
+        assert summary == expected
+        assert summary["n_cpx"] == len(cpx) > 30
+        cells = list(csv.reader(io.StringIO(out.read_text())))
+        assert list(cpx.columns) == cells[0]
+        for name in ("sample", "status", "screen"):
+            assert cpx[name].fillna("").tolist() == [r[cells[0].index(name)] for r in cells[1:]]
+        for name in ("T_C", "P_kbar", "a_CaCrTs"):
+            column = cells[0].index(name)
+            assert [None if pd.isna(v) else v for v in cpx[name]] == \
+                [float(r[column]) if r[column] else None for r in cells[1:]], name
+        kept = ((cpx["status"] == "ok") & (cpx["screen"].fillna("") == "")).sum()
+        assert summary["n_cpx_kept"] == kept
+    # Without cpx_out the result keeps its two parts.
+    assert len(mantlept.grains(str(concentrate), fit_cpx=True)) == 2
+    with pytest.raises(ValueError, match="fit_cpx excludes q0 and fit"):
+        mantlept.grains(str(concentrate), fit_cpx=True, q0=40)
+    with pytest.raises(ValueError, match="sigma_T and sigma_P go with fit_cpx"):
+        mantlept.grains(str(concentrate), sigma_T=40.0)
 
 
 def test_grains_blank_oxides_leave_no_class(cli, tmp_path):

@@ -28,15 +28,34 @@ Association baseAssociation() {
   return a;
 }
 
-// The prepared store: a clinopyroxene with a_CaCrTs well above 0.003 and
+// The prepared store: a clinopyroxene with a_CaCrTs well above 0.003, its
+// tetrahedral site full (1.95 Si + 0.05 Al) and 2.028 cations in M1 + M2, and
 // Na in both pyroxenes.
 RunState baseStore() {
   RunState s;
+  s.cat[Cpx].Si = 1.95f;
   s.cat[Cpx].Cr = 0.02f;
   s.cat[Cpx].Al = 0.10f;
   s.cat[Cpx].Na = 0.05f;
+  s.cat[Cpx].Ti = 0.005f;
+  s.cat[Cpx].Fe = 0.08f;
+  s.cat[Cpx].Mn = 0.003f;
+  s.cat[Cpx].Mg = 1.02f;
+  s.cat[Cpx].Ca = 0.80f;
   s.cat[Opx].Na = 0.01f;
   return s;
+}
+
+// A clinopyroxene of Cr, Al, Na and K alone, Si and Mg filling both sites.
+CationFormula crAlNaK(float cr, float al, float na, float k) {
+  CationFormula c;
+  c.Si = 2.0f;
+  c.Mg = 1.95f;
+  c.Cr = cr;
+  c.Al = al;
+  c.Na = na;
+  c.K = k;
+  return c;
 }
 
 CombinationOutcome outcome(float T, float P, float fO2 = 0.0f,
@@ -134,22 +153,16 @@ TEST(Flags, EachCodeOnBothSidesOfItsLimit) {
        ""},
       // a_CaCrTs = 0.006 - 0.81 x 0.1 x (Na + K): 0.002922 and 0.003084.
       {"a_CaCrTs 0.002922", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association&, RunState& s) {
-         s.cat[Cpx] = CationFormula{};
-         s.cat[Cpx].Cr = 0.006f;
-         s.cat[Cpx].Al = 0.054f;
-         s.cat[Cpx].Na = 0.03f;
-         s.cat[Cpx].K = 0.008f;
-       },
+       [](Association&, RunState& s) { s.cat[Cpx] = crAlNaK(0.006f, 0.054f, 0.03f, 0.008f); },
        "cpx-cacrts-low"},
+      {"a_CaCrTs 0.002922, barometer 44", 48, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx] = crAlNaK(0.006f, 0.054f, 0.03f, 0.008f); },
+       "cpx-cacrts-low"},
+      {"a_CaCrTs 0.003084, barometer 44", 48, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx] = crAlNaK(0.006f, 0.054f, 0.03f, 0.006f); },
+       ""},
       {"a_CaCrTs 0.003084", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
-       [](Association&, RunState& s) {
-         s.cat[Cpx] = CationFormula{};
-         s.cat[Cpx].Cr = 0.006f;
-         s.cat[Cpx].Al = 0.054f;
-         s.cat[Cpx].Na = 0.03f;
-         s.cat[Cpx].K = 0.006f;
-       },
+       [](Association&, RunState& s) { s.cat[Cpx] = crAlNaK(0.006f, 0.054f, 0.03f, 0.006f); },
        ""},
       {"a_CaCrTs low, barometer 31", 1, 31, 0, 1000.0f, 30.0f, 0.0f,
        [](Association&, RunState& s) { s.cat[Cpx].Cr = 0.001f; }, ""},
@@ -172,6 +185,70 @@ TEST(Flags, EachCodeOnBothSidesOfItsLimit) {
          a.ox[Cpx].MgO = 45.0f;
        },
        "cpx-cr-high"},
+      {"Cr2O3 5.0, thermometer 48", 48, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 5.0f;
+         a.ox[Cpx].MgO = 45.0f;
+       },
+       "cpx-cr-high"},
+      {"Cr2O3 4.99, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 4.99f;
+         a.ox[Cpx].MgO = 45.01f;
+       },
+       ""},
+      {"Cr2O3 5.0, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association& a, RunState&) {
+         a.ox[Cpx].Cr2O3 = 5.0f;
+         a.ox[Cpx].MgO = 45.0f;
+       },
+       "cpx-cr-high"},
+      // Site sums of the clinopyroxene on 6 oxygens, each to exceed 1.990:
+      // Si 1.95 + Al_IV 0.05 = 2.0; M1 + M2 2.028 less what is taken away.
+      {"M1+M2 1.991, thermometer 48", 48, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx].Mg = 0.983f; }, ""},
+      {"M1+M2 1.989, thermometer 48", 48, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx].Mg = 0.981f; }, "cpx-sites"},
+      {"M1+M2 1.989, thermometer 43", 43, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx].Mg = 0.981f; }, "cpx-sites"},
+      {"M1+M2 1.989, barometer 30", 1, 30, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx].Mg = 0.981f; }, "cpx-sites"},
+      {"M1+M2 1.989, thermometer 19", 19, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) { s.cat[Cpx].Mg = 0.981f; }, ""},
+      // Al_IV kept within Al: Si 1.90 with Al 0.10 fills 2.0, with 0.089 only 1.989.
+      {"T site 2.0 from Al, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) {
+         s.cat[Cpx].Si = 1.90f;
+         s.cat[Cpx].Mg = 1.07f;
+       },
+       ""},
+      {"T site 1.989, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) {
+         s.cat[Cpx].Si = 1.90f;
+         s.cat[Cpx].Al = 0.089f;
+         s.cat[Cpx].Mg = 1.10f;
+       },
+       "cpx-sites"},
+      {"T site 1.991, thermometer 38", 38, 1, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) {
+         s.cat[Cpx].Si = 1.90f;
+         s.cat[Cpx].Al = 0.091f;
+         s.cat[Cpx].Mg = 1.10f;
+       },
+       ""},
+      // Si above 2: no Al on the tetrahedral site, all of it counted in M1 + M2.
+      {"Si 2.02, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) {
+         s.cat[Cpx].Si = 2.02f;
+         s.cat[Cpx].Mg = 0.934f;
+       },
+       ""},
+      {"Si 2.02, M1+M2 1.989, barometer 44", 1, 44, 0, 1000.0f, 30.0f, 0.0f,
+       [](Association&, RunState& s) {
+         s.cat[Cpx].Si = 2.02f;
+         s.cat[Cpx].Mg = 0.931f;
+       },
+       "cpx-sites"},
       {"Cr2O3 6, thermometer 37", 37, 1, 0, 1000.0f, 30.0f, 0.0f,
        [](Association& a, RunState&) {
          a.ox[Cpx].Cr2O3 = 6.0f;
@@ -242,7 +319,7 @@ TEST(Flags, CodesInTheirFixedOrder) {
   EXPECT_EQ(codes(0), "");
   EXPECT_EQ(codes(~FlagSet{0}),
             "total-Opx;total-Cpx;total-Ol;total-Gt;opx-al-low;cpx-cacrts-low;cpx-cr-high;"
-            "t-range;p-range;fo2-range;na-test");
+            "cpx-sites;t-range;p-range;fo2-range;na-test");
   EXPECT_EQ(codes(kNaTest | kTotalGt | kTRange), "total-Gt;t-range;na-test");
   EXPECT_STREQ(flagCode(kCpxCaCrTsLow), "cpx-cacrts-low");
 }

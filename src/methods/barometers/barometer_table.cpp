@@ -1,6 +1,7 @@
 #include <array>
 
 #include "methods/barometers/barometers.hpp"
+#include "methods/catalogue.hpp"
 #include "methods/method_needs.hpp"
 
 namespace mantlept {
@@ -17,7 +18,7 @@ constexpr const char* kTP = "the current temperature and pressure";
 
 // Slot 0 is unused; slot k holds barometer k with the minerals the dispatcher
 // tests before calling it, what it reads beyond them and a note.
-constexpr std::array<Entry, 44> kTable = {{
+constexpr std::array<Entry, kLastBarometer + 1> kTable = {{
     {nullptr, kNone, "", ""},
     {&barometer1, kNone, "", "fixed pressure"},
     {&barometer2, kOpxGt, kT, ""},
@@ -63,19 +64,25 @@ constexpr std::array<Entry, 44> kTable = {{
     {&barometer41, kNone, "Al2O3 of olivine; the current temperature", ""},
     {&barometer42, minerals(Sp), "Al2O3 and Cr2O3 of olivine; the current temperature", ""},
     {&barometer43, kNone, "CaO of olivine; the current temperature", ""},
+    // After the catalogue.
+    {&barometer44, minerals(Cpx), kT, "as published, without the cap of barometer 30"},
 }};
 
 }  // namespace
 
 BarometerOutcome runBarometer(int number, RunState& s) {
-  if (number < 1 || number > 43) number = 2;
+  if (number < 1 || number > kLastBarometer) number = 2;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   if (!mineralsPresent(s, entry.needs)) return BarometerOutcome::NotComplete;
   return entry.function(s);
 }
 
+int catalogueBarometer(int number) {
+  return number >= 1 && number <= kCatalogueBarometers ? number : 2;
+}
+
 std::optional<MethodNeeds> barometerNeeds(int number) {
-  if (number < 1 || number > 43) return std::nullopt;
+  if (number < 1 || number > kLastBarometer) return std::nullopt;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   return MethodNeeds{entry.needs, entry.reads, entry.note};
 }

@@ -35,6 +35,7 @@ BarometerOutcome barometer21(RunState& s);
 BarometerOutcome barometer23(RunState& s);
 BarometerOutcome barometer30(RunState& s);
 BarometerOutcome barometer31(RunState& s);
+BarometerOutcome barometer44(RunState& s);
 BarometerOutcome barometer32(RunState& s);
 BarometerOutcome barometer33(RunState& s);
 BarometerOutcome barometer36(RunState& s);
@@ -57,7 +58,12 @@ BarometerOutcome barometer41(RunState& s);
 BarometerOutcome barometer42(RunState& s);
 BarometerOutcome barometer43(RunState& s);
 
-// Runs barometer `number`; numbers outside 1..43 run barometer 2.
+// Runs barometer `number` (1..44, the catalogue's and those after it); any
+// other number runs barometer 2.
 BarometerOutcome runBarometer(int number, RunState& s);
+
+// The barometer the dialogue's catalogue runs for `number`: itself in 1..43,
+// barometer 2 for any other number.
+int catalogueBarometer(int number);
 
 }  // namespace mantlept

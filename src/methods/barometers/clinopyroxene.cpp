@@ -256,4 +256,21 @@ BarometerOutcome barometer40(RunState& s) {
   return BarometerOutcome::PressureSet;
 }
 
+// Cr-in-clinopyroxene barometer as published (2000, eqs. 9-10), without the
+// cap of barometer 30: a_CaCrTs = Cr - 0.81 Cr# (Na + K), Cr# = Cr / (Cr + Al),
+// T in K. No value where Cr or a_CaCrTs is not above 0. Writes P.
+BarometerOutcome barometer44(RunState& s) {
+  const CationFormula& c = s.cat[Cpx];
+  const Real T = s.T;
+  if (!(c.Cr > 0.0f)) return BarometerOutcome::NotComplete;
+  const Real crNo = c.Cr / (c.Cr + c.Al);
+  const Real aCaCrTs = c.Cr - 0.81f * crNo * (c.Na + c.K);
+  if (!(aCaCrTs > 0.0f) || !(T > 0.0f)) return BarometerOutcome::NotComplete;
+  const Real P =
+      -(T / 126.9f) * std::log(aCaCrTs) + 15.483f * std::log(crNo / T) + T / 71.38f + 107.8f;
+  if (!usable(P)) return BarometerOutcome::NotComplete;
+  s.P = P;
+  return BarometerOutcome::PressureSet;
+}
+
 }  // namespace mantlept

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "methods/catalogue.hpp"
 #include "methods/method_needs.hpp"
 #include "methods/oxybarometers/oxybarometers.hpp"
 
@@ -35,7 +36,7 @@ OxybarometerOutcome runOxybarometer(int number, RunState& s, Terminal& out) {
     s.fO2 = 0.0f;
     return OxybarometerOutcome::Value;
   }
-  if (number < 1 || number > 9) number = 1;
+  if (number < 1 || number > kCatalogueOxybarometers) number = 1;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   // Without its minerals an oxybarometer gives no value (0), as each does for
   // its own failed tests; the combination itself stands.
@@ -47,7 +48,7 @@ OxybarometerOutcome runOxybarometer(int number, RunState& s, Terminal& out) {
 }
 
 std::optional<MethodNeeds> oxybarometerNeeds(int number) {
-  if (number < 1 || number > 9) return std::nullopt;
+  if (number < 1 || number > kCatalogueOxybarometers) return std::nullopt;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   return MethodNeeds{entry.needs, entry.reads, entry.note};
 }

@@ -1,4 +1,6 @@
 // Garnet-pyroxene and garnet-olivine exchange thermometers.
+#include <cmath>
+
 #include "methods/thermometers/thermometers.hpp"
 
 namespace mantlept {
@@ -206,6 +208,40 @@ ThermometerOutcome thermometer29(RunState& s) {
                      x.XCa_Gar +
                  1.987f * std::log(kd) + 0.49f * x.XCr_Gar + 2.654f - 1.69f * Dm;
   return storeTemperature(s, N / D);
+}
+
+// Garnet-clinopyroxene Fe-Mg exchange for eclogites (2009): garnet fractions
+// of Mg, Fe2+, Ca and Mn over their sum, the clinopyroxene's Mg and Fe2+ over
+// Al + Fe + Mg; the quotient is the temperature in K. Writes TK.
+ThermometerOutcome thermometer49(RunState& s) {
+  const CationFormula& gar = s.cat[Gar];
+  const CationFormula& cpx = s.cat[Cpx];
+  const Real divalent = gar.Fe + gar.Mn + gar.Mg + gar.Ca;
+  const Real cpxSum = cpx.Al + cpx.Fe + cpx.Mg;
+  if (!(divalent > 0.0f) || !(cpxSum > 0.0f)) return ThermometerOutcome::NotComplete;
+  const Real Xprp = gar.Mg / divalent;
+  const Real Xalm = gar.Fe / divalent;
+  const Real Xgrs = gar.Ca / divalent;
+  const Real Xsps = gar.Mn / divalent;
+  const Real XMg_cpx = cpx.Mg / cpxSum;
+  const Real XFe_cpx = cpx.Fe / cpxSum;
+  const Real kd = (gar.Fe / gar.Mg) / (cpx.Fe / cpx.Mg);
+  if (!loggable(kd)) return ThermometerOutcome::NotComplete;
+  const Real P = s.P;
+  const Real A = 0.5f * Xgrs * (Xprp - Xalm - Xsps);
+  const Real B = 0.5f * Xgrs * (Xprp - Xalm + Xsps);
+  const Real C = 0.5f * (Xgrs + Xsps) * (Xprp - Xalm);
+  const Real numerator =
+      2784.0f + 14.52f * P + (2601.0f + 1.44f * P) * (2.0f * Xgrs * Xprp - A) +
+      (1183.0f + 6.98f * P) * (Xgrs * Xgrs - A) - 105.0f * (2.0f * Xgrs * Xalm + B) +
+      (814.6f + 3.61f * P) * (Xgrs * Xgrs + B) -
+      (254.6f + 8.42f * P) * (2.0f * Xprp * Xalm - Xalm * Xalm + C) -
+      83.6f * (Xprp * Xprp - 2.0f * Xprp * Xalm + C) + 1388.0f * Xsps -
+      462.0f * (XMg_cpx - XFe_cpx);
+  const Real denominator = std::log(kd) + 1.431f +
+                           0.695f * (2.0f * Xgrs * Xprp + Xgrs * Xgrs - 2.0f * A) +
+                           0.203f * (Xgrs * Xgrs - 2.0f * Xgrs * Xalm) + 0.922f * Xsps;
+  return storeTemperature(s, numerator / denominator);
 }
 
 }  // namespace mantlept

@@ -127,4 +127,18 @@ ThermometerOutcome thermometer43(RunState& s) {
   return store(s, tk);
 }
 
+// Enstatite-in-clinopyroxene thermometer as published (2000, eq. 17), without
+// the later correction of thermometer 38: cations of the Cpx on 6 oxygens,
+// total iron, K counted with Na. Writes TK.
+ThermometerOutcome thermometer48(RunState& s) {
+  const CationFormula& c = s.cat[Cpx];
+  const Real fe = c.Fe + c.Fe3;
+  const Real aEn = (1.0f - c.Ca - c.Na - c.K) * (1.0f - (c.Al + c.Cr + c.Na + c.K) / 2.0f);
+  if (!(aEn > 0.0f)) return ThermometerOutcome::NotComplete;
+  const Real lnEn = std::log(aEn);
+  return store(s, (23166.0f + 39.28f * s.P) /
+                      (13.25f + 15.35f * c.Ti + 4.50f * fe - 1.55f * (c.Al + c.Cr - c.Na - c.K) +
+                       lnEn * lnEn));
+}
+
 }  // namespace mantlept

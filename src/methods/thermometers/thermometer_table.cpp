@@ -1,5 +1,6 @@
 #include <array>
 
+#include "methods/catalogue.hpp"
 #include "methods/method_needs.hpp"
 #include "methods/thermometers/thermometers.hpp"
 
@@ -18,7 +19,7 @@ constexpr const char* kCorrected = "corrected to its published form";
 
 // Slot 0 is unused; slot k holds thermometer k with the minerals the dispatcher
 // tests before calling it, what it reads beyond them and a note.
-constexpr std::array<Entry, 48> kTable = {{
+constexpr std::array<Entry, kLastThermometer + 1> kTable = {{
     {nullptr, kNone, "", ""},
     {&thermometer1, kNone, "the starting temperature", "fixed temperature"},
     {&thermometer2, kTwoPx, "Fe2O3", ""},
@@ -67,19 +68,26 @@ constexpr std::array<Entry, 48> kTable = {{
     {&thermometer45, kNone, "Al2O3 and Cr2O3 of olivine; the current pressure", ""},
     {&thermometer46, kNone, "Al2O3 of olivine; the current pressure", ""},
     {&thermometer47, kNone, "CaO of olivine; the current pressure", ""},
+    // After the catalogue.
+    {&thermometer48, minerals(Cpx), kP, "as published, without the correction of thermometer 38"},
+    {&thermometer49, minerals(Cpx, Gar), kP, "eclogites"},
 }};
 
 }  // namespace
 
 ThermometerOutcome runThermometer(int number, RunState& s) {
-  if (number < 1 || number > 47) number = 1;
+  if (number < 1 || number > kLastThermometer) number = 1;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   if (!mineralsPresent(s, entry.needs)) return ThermometerOutcome::NotComplete;
   return entry.function(s);
 }
 
+int catalogueThermometer(int number) {
+  return number >= 1 && number <= kCatalogueThermometers ? number : 1;
+}
+
 std::optional<MethodNeeds> thermometerNeeds(int number) {
-  if (number < 1 || number > 47) return std::nullopt;
+  if (number < 1 || number > kLastThermometer) return std::nullopt;
   const Entry& entry = kTable[static_cast<std::size_t>(number)];
   return MethodNeeds{entry.needs, entry.reads, entry.note};
 }

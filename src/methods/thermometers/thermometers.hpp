@@ -29,6 +29,7 @@ ThermometerOutcome thermometer19(RunState& s);
 ThermometerOutcome thermometer32(RunState& s);
 ThermometerOutcome thermometer38(RunState& s);
 ThermometerOutcome thermometer43(RunState& s);
+ThermometerOutcome thermometer48(RunState& s);
 
 // Garnet-pyroxene and garnet-olivine exchange thermometers (garnet_exchange.cpp)
 ThermometerOutcome thermometer20(RunState& s);
@@ -40,6 +41,7 @@ ThermometerOutcome thermometer26(RunState& s);
 ThermometerOutcome thermometer27(RunState& s);
 ThermometerOutcome thermometer28(RunState& s);
 ThermometerOutcome thermometer29(RunState& s);
+ThermometerOutcome thermometer49(RunState& s);
 
 // Spinel, ilmenite and olivine thermometers (spinel_ilmenite_olivine.cpp)
 ThermometerOutcome thermometer4(RunState& s);
@@ -63,7 +65,12 @@ ThermometerOutcome thermometer41(RunState& s);
 ThermometerOutcome thermometer42(RunState& s);
 ThermometerOutcome thermometer44(RunState& s);
 
-// Runs thermometer `number`; numbers outside 1..47 run thermometer 1.
+// Runs thermometer `number` (1..49, the catalogue's and those after it); any
+// other number runs thermometer 1.
 ThermometerOutcome runThermometer(int number, RunState& s);
+
+// The thermometer the dialogue's catalogue runs for `number`: itself in 1..47,
+// thermometer 1 for any other number.
+int catalogueThermometer(int number);
 
 }  // namespace mantlept

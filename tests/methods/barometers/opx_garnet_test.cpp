@@ -224,9 +224,15 @@ TEST(OpxGarnetBarometers, FixedPressureAndDefaultNumber) {
   }
   RunState expected = hotLherzolite();
   ASSERT_EQ(barometer2(expected), BarometerOutcome::PressureSet);
-  for (int number : {0, -3, 44, 100}) {
+  for (int number : {0, -3, 45, 100}) {
     RunState s = hotLherzolite();
     EXPECT_EQ(runBarometer(number, s), BarometerOutcome::PressureSet) << number;
+    EXPECT_EQ(s.P, expected.P) << number;
+  }
+  // The dialogue's catalogue ends at 43: its 44 computes like barometer 2.
+  for (int number : {44, 48}) {
+    RunState s = hotLherzolite();
+    EXPECT_EQ(runBarometer(catalogueBarometer(number), s), BarometerOutcome::PressureSet);
     EXPECT_EQ(s.P, expected.P) << number;
   }
 }
