@@ -27,7 +27,7 @@ constexpr MineralSet kOlGt = minerals(Ol, Gar);
 
 // Slot k holds thermometer k. Olivine compositions the equation estimates
 // from pressure or from another mineral (ilmenite, spinel) are not read.
-constexpr std::array<Reading, 48> kThermometers = {{
+constexpr std::array<Reading, 50> kThermometers = {{
     {},
     kFixed,                                     // 1 fixed temperature
     {kTwoPx}, {kTwoPx},                         // 2, 3
@@ -70,10 +70,12 @@ constexpr std::array<Reading, 48> kThermometers = {{
     {minerals(Cpx)},                            // 43
     {kOlGt},                                    // 44 NiO of garnet and olivine
     {minerals(Ol)}, {minerals(Ol)}, {minerals(Ol)},  // 45-47 trace elements of olivine
+    {minerals(Cpx)},                            // 48 single clinopyroxene
+    {kCpxGt},                                   // 49 Fe-Mg of garnet and clinopyroxene
 }};
 
 // Slot k holds barometer k.
-constexpr std::array<Reading, 44> kBarometers = {{
+constexpr std::array<Reading, 45> kBarometers = {{
     {},
     kFixed,                                     // 1 fixed pressure
     {kOpxGt}, {kOpxGt}, {kOpxGt}, {kOpxGt},     // 2-5 Al in orthopyroxene with garnet
@@ -103,6 +105,7 @@ constexpr std::array<Reading, 44> kBarometers = {{
     {minerals(Ol)},                             // 41
     {kOlSp},                                    // 42
     {minerals(Ol)},                             // 43 CaO of olivine
+    {minerals(Cpx)},                            // 44 Cr of clinopyroxene
 }};
 
 template <std::size_t N>

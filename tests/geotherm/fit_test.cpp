@@ -130,7 +130,7 @@ TEST(GeothermStop, LongLoopsAskEvery4096PointsAndStopAtOnce) {
       {"diagram",
        [&](const StopCheck& c) {
          std::ostringstream svg;
-         writeDiagram(svg, summary, pts, true, c);
+         writeDiagram(svg, summary, pts, true, {}, c);
        },
        3},
       // The rows as read (asked before rows 4096 and 8192: counting from 1), then
