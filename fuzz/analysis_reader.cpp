@@ -1,7 +1,7 @@
 // Fuzz target: the analysis-line reader and the association reader on
 // arbitrary text. The input is read once as a single line and once as a whole
 // analysis file. Every line that reads gives finite oxide values, every
-// formula recalculated from it (all formula types, both ferric options) and
+// formula recalculated from it (all formula types, every ferric-iron rule) and
 // every site parameter of the associations is finite, and the reader ends.
 #include "minerals/analysis_reader.hpp"
 
@@ -67,7 +67,7 @@ void checkLine(std::string_view line) {
   requireFinite(a.ox, "an oxide value that is not finite");
   RunState s;
   for (int type = 1; type <= kFormulaTypes; ++type) {
-    for (bool ferric : {false, true}) {
+    for (FerricRule ferric : {FerricRule::None, FerricRule::Dialogue, FerricRule::ChargeBalance}) {
       Recalculation r = recalculate(a.ox, type, ferric);
       requireFinite(r.ox, "a recalculated oxide value that is not finite");
       requireFinite(r.cat, "a cation value that is not finite");
@@ -83,7 +83,7 @@ void checkLine(std::string_view line) {
 }
 
 // The whole input as an analysis file: associations until its end.
-void checkFile(const std::uint8_t* data, std::size_t size, bool ferric) {
+void checkFile(const std::uint8_t* data, std::size_t size, FerricRule ferric) {
   std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
   if (file == nullptr) return;
   AnalysisReader reader(file, "fuzz.txt");
@@ -115,6 +115,8 @@ void checkFile(const std::uint8_t* data, std::size_t size, bool ferric) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   checkLine(text.substr(0, text.find('\n')));
-  if (size > 0) checkFile(data, size, (data[0] & 1) != 0);
+  // The first byte picks the ferric-iron rule of the whole file.
+  constexpr FerricRule kRules[] = {FerricRule::None, FerricRule::Dialogue, FerricRule::ChargeBalance};
+  if (size > 0) checkFile(data, size, kRules[data[0] % 3]);
   return 0;
 }
