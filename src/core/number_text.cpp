@@ -1,6 +1,7 @@
 #include "core/number_text.hpp"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <vector>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>  // header-only: FMT_HEADER_ONLY comes with the library target
 
 namespace mantlept {
@@ -52,42 +54,53 @@ void appendShortestFixed(std::string& out, float value) {
   const float magnitude = std::fabs(value);
   // A whole number is written with all its digits, as it is stored.
   if (magnitude == std::floor(magnitude)) {
-    appendWholeNumber(out, magnitude);
+    if (magnitude < 1.8e19f) {  // exact in 64 bits
+      char text[24];
+      const auto end = std::to_chars(text, text + sizeof text,
+                                     static_cast<std::uint64_t>(magnitude)).ptr;
+      out.append(text, end);
+    } else {
+      appendWholeNumber(out, magnitude);
+    }
     return;
   }
   // The shortest round-trip digits (and the nearest among them) from the
-  // library, in whatever notation it picks; rewritten without an exponent.
-  const std::string text = fmt::format("{}", magnitude);
-  std::string digits;
+  // library, in whatever notation it picks ("0.15", "1.5e-05"), read in place
+  // and rewritten without an exponent. A float that is not whole is below
+  // 2^23, so its text is short.
+  char text[48];
+  const char* const end = fmt::format_to_n(text, sizeof text, FMT_COMPILE("{}"), magnitude).out;
+  char digits[48];
+  int count = 0;
   int point = -1;  // digits before the decimal point
   int exponent = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.') {
-      point = static_cast<int>(digits.size());
-    } else if (c == 'e') {
-      exponent = std::stoi(text.substr(i + 1));
+  for (const char* c = text; c != end; ++c) {
+    if (*c == '.') {
+      point = count;
+    } else if (*c == 'e') {
+      std::from_chars(c + 1 + (c[1] == '+'), end, exponent);
       break;
     } else {
-      digits += c;
+      digits[count++] = *c;
     }
   }
-  if (point < 0) point = static_cast<int>(digits.size());
+  if (point < 0) point = count;
   point += exponent;
   // Leading zeros of the digits (0.0015 -> "00015") do not count.
-  std::size_t first = digits.find_first_not_of('0');
-  point -= static_cast<int>(first);
-  digits.erase(0, first);
-  while (!digits.empty() && digits.back() == '0' && static_cast<int>(digits.size()) > point)
-    digits.pop_back();
+  int first = 0;
+  while (first < count && digits[first] == '0') ++first;
+  point -= first;
+  while (count > first && digits[count - 1] == '0' && count - first > point) --count;
+  const char* const significant = digits + first;
+  const int length = count - first;
   if (point <= 0) {
     out += "0.";
     out.append(static_cast<std::size_t>(-point), '0');
-    out += digits;
+    out.append(significant, static_cast<std::size_t>(length));
   } else {
-    out.append(digits, 0, static_cast<std::size_t>(point));
+    out.append(significant, static_cast<std::size_t>(point));
     out += '.';
-    out.append(digits, static_cast<std::size_t>(point));
+    out.append(significant + point, static_cast<std::size_t>(length - point));
   }
 }
 
