@@ -2,18 +2,18 @@
 #include "geotherm/summary.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <fmt/format.h>
 
 namespace mantlept::geotherm {
 
 std::string fixed(double v, int decimals) {
   if (!std::isfinite(v)) v = 0.0;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
+  // The digits printf's %.*f gives, correctly rounded, ties to even.
+  std::string s = fmt::format("{:.{}f}", v, decimals);
   // No "-0.0".
   if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
   return s;

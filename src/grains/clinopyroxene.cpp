@@ -2,12 +2,15 @@
 // engine in single precision.
 #include "grains/clinopyroxene.hpp"
 
-#include <cstdio>
+#include <iterator>
 #include <string_view>
+
+#include <fmt/format.h>
 
 #include "core/number_text.hpp"
 #include "geotherm/model.hpp"
 #include "geotherm/points.hpp"
+#include "grains/grain.hpp"
 #include "methods/catalogue.hpp"
 #include "minerals/formula.hpp"
 #include "report/flags.hpp"
@@ -18,19 +21,8 @@ namespace {
 
 constexpr std::string_view kCriterionNames[] = {"a_CaCrTs", "t_site", "m_sites", "Cr2O3"};
 
-// The double of the shortest text that reads back to the float.
-double written(float v) {
-  std::string text;
-  appendShortestFixed(text, v);
-  double value = 0.0;
-  readDouble(text, value);
-  return value;
-}
-
 void appendFixed2(std::string& out, double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.2f", v);
-  out += buf;
+  fmt::format_to(std::back_inserter(out), "{:.2f}", v);  // as printf's %.2f
 }
 
 }  // namespace
@@ -66,8 +58,8 @@ CpxGrain evaluateCpxGrain(const Association& a, const RunSettings& settings) {
   g.outcome = evaluatePair(prepared, settings, 0, work);
   const CombinationStatus status = g.outcome.status;
   if (status == CombinationStatus::Ok || status == CombinationStatus::Capped) {
-    g.T_C = written(g.outcome.result.temperature);
-    g.P_kbar = written(g.outcome.result.pressure);
+    g.T_C = asWritten(g.outcome.result.temperature);
+    g.P_kbar = asWritten(g.outcome.result.pressure);
     g.depth_km = geotherm::depthAtPressure(*g.P_kbar / 10.0);
   }
   const CationFormula& cpx = prepared.cat[Cpx];
