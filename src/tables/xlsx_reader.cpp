@@ -573,6 +573,7 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   void end() {
+    if (replaying) return;
     if (depth == phoneticDepth) phoneticDepth = 0;
     if (cellDepth != 0 && depth > cellDepth) {
       capture = false;
@@ -594,7 +595,7 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   void text(const char* s, int length) {
-    if (!capture) return;
+    if (!capture || replaying) return;
     std::string& to = inInline ? inlineText : value;
     if (to.size() + static_cast<std::size_t>(length) > kMaxCellBytes)
       return parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
@@ -651,7 +652,7 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   // Hands the part from buffer[pos] on to expat: first the lines walked and
-  // the elements open, which the handlers do not see again.
+  // the elements open (or the root, ended), which the handlers do not see again.
   void handOver() {
     scanning = false;
     replaying = true;
@@ -661,6 +662,7 @@ struct SheetRows::Parser : ExpatOwner {
                    false);
     std::string tags;
     for (std::size_t i = 0; i < openDepth; ++i) tags += "<" + open[i] + ">";
+    if (openDepth == 0 && sawRoot) tags = "<" + open[0] + "/>";  // the root ended
     parser.parse(tags.data(), tags.size(), false);
     replaying = false;
   }
