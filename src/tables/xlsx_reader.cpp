@@ -4,7 +4,6 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
