@@ -105,13 +105,31 @@ struct Attribute {
   std::string_view name, value;
 };
 
-std::string_view attribute(const std::vector<Attribute>& atts, std::string_view name) {
-  for (const Attribute& a : atts) {
-    std::string_view local = a.name;
-    if (std::size_t colon = local.find(':'); colon != std::string_view::npos)
-      local.remove_prefix(colon + 1);
-    if (local == name) return a.value;
-  }
+// `name` without its namespace prefix (names of a sheet are short: no memchr).
+std::string_view withoutPrefix(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (name[i] == ':') return name.substr(i + 1);
+  return name;
+}
+
+// True when `text` is the literal `name` (compared at the literal's own length).
+template <std::size_t N>
+bool is(std::string_view text, const char (&name)[N]) {
+  return text.size() == N - 1 && std::memcmp(text.data(), name, N - 1) == 0;
+}
+
+// The same for two names, short as a sheet's are.
+bool same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+template <std::size_t N>
+std::string_view attribute(const std::vector<Attribute>& atts, const char (&name)[N]) {
+  for (const Attribute& a : atts)
+    if (is(withoutPrefix(a.name), name)) return a.value;
   return {};
 }
 
@@ -285,9 +303,9 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
         if (local == "si" && !s.inItem) {
           s.inItem = true;
           s.current.clear();
-        } else if (s.inItem && local == "rPh" && s.phoneticDepth == 0) {
+        } else if (s.inItem && is(local, "rPh") && s.phoneticDepth == 0) {
           s.phoneticDepth = s.depth;
-        } else if (s.inItem && local == "t" && s.phoneticDepth == 0) {
+        } else if (s.inItem && is(local, "t") && s.phoneticDepth == 0) {
           s.textDepth = s.depth;
         }
       },
@@ -332,26 +350,32 @@ constexpr std::size_t kMaxTag = 64 * 1024;  // longer tags are left to expat
 constexpr std::size_t kMaxDepth = 64;
 constexpr std::size_t kMaxAttributes = 32;
 
-constexpr bool nameStart(unsigned char c) {
-  return ((c | 32) >= 'a' && (c | 32) <= 'z') || c == '_' || c == ':';
-}
-constexpr bool nameChar(unsigned char c) {
-  return nameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+constexpr bool isNameStart(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
 }
 constexpr bool space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Bytes of text the scanner passes on as they are: printable ASCII but the
 // markup's own '<', '&' and ']' (which may start "]]>"), and tab and line feed.
+// The ASCII characters of names, too.
 struct Plain {
   bool text[256] = {};
   bool value[256] = {};  // of an attribute's value: no tab or line feed either
+  bool nameStart[256] = {};
+  bool name[256] = {};
   constexpr Plain() {
     for (int c = 0x20; c < 0x7f; ++c) text[c] = value[c] = c != '<' && c != '&';
     text[']'] = false;
     text['\t'] = text['\n'] = true;
+    for (int c = 0; c < 256; ++c) {
+      nameStart[c] = isNameStart(c);
+      name[c] = isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    }
   }
 };
 constexpr Plain kPlain;
+inline bool nameStart(char c) { return kPlain.nameStart[static_cast<unsigned char>(c)]; }
+inline bool nameChar(char c) { return kPlain.name[static_cast<unsigned char>(c)]; }
 
 }  // namespace markup
 
@@ -431,38 +455,38 @@ struct SheetRows::Parser : ExpatOwner {
     // The cells keep their strings' room for this row's text.
     for (std::string& cell : *cells) cell.clear();
     used = 0;
-    filled.clear();
+    std::fill(filled.begin(), filled.end(), 0);
     lastColumn = -1;
     rowBytes = 0;
   }
 
   void startCell(const std::vector<Attribute>& atts) {
-    ref = attribute(atts, "r");
+    placeCell(attribute(atts, "r"));
     const std::string_view t = attribute(atts, "t");
-    type = t == "s"           ? CellType::Shared
-           : t == "inlineStr" ? CellType::Inline
-           : t == "b"         ? CellType::Logical
-           : t == "e"         ? CellType::Error
-                              : CellType::Value;
+    type = is(t, "s")           ? CellType::Shared
+           : is(t, "inlineStr") ? CellType::Inline
+           : is(t, "b")         ? CellType::Logical
+           : is(t, "e")         ? CellType::Error
+                                : CellType::Value;
     value.clear();
     inlineText.clear();
     hasValue = hasFormula = false;
   }
 
-  // The column of the cell's reference, which must name a cell of this row.
-  int columnOfCell() {
-    if (ref.empty()) {
-      // A cell without a reference follows the one before, valueless or not.
-      if (lastColumn + 1 < kMaxSheetColumns) return lastColumn + 1;
-      parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
-                  ": the row has more than " + std::to_string(kMaxSheetColumns) +
-                  " cells (columns A to " + columnLetters(kMaxSheetColumns - 1) + ")");
-      return -1;
+  // The column of the cell's reference `r`, which must name a cell of this
+  // row: kept in `placed`, told only at the cell's end (with `ref`, copied
+  // only then).
+  static constexpr int kFollows = -1, kOutside = -2, kNotInRow = -3;
+  int placed = kFollows;
+  void placeCell(std::string_view r) {
+    if (r.empty()) {
+      placed = kFollows;  // a cell without a reference follows the one before
+      return;
     }
     std::size_t letters = 0;
     int column = 0;
-    for (; letters < ref.size(); ++letters) {
-      const char c = ref[letters];
+    for (; letters < r.size(); ++letters) {
+      const char c = r[letters];
       if (c >= 'A' && c <= 'Z') {
         column = column * 26 + (c - 'A' + 1);
       } else if (c >= 'a' && c <= 'z') {
@@ -473,18 +497,27 @@ struct SheetRows::Parser : ExpatOwner {
       if (letters == 3) break;  // four letters or more: no column
     }
     column = letters > 0 && letters <= 3 ? column - 1 : -1;
-    if (column < 0 || column >= kMaxSheetColumns) {
+    placed = column < 0 || column >= kMaxSheetColumns ? kOutside
+             : r.substr(letters) != rowDigits        ? kNotInRow
+                                                     : column;
+    if (placed < 0) ref.assign(r);
+  }
+
+  int columnOfCell() {
+    if (placed == kFollows) {
+      if (lastColumn + 1 < kMaxSheetColumns) return lastColumn + 1;
+      parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
+                  ": the row has more than " + std::to_string(kMaxSheetColumns) +
+                  " cells (columns A to " + columnLetters(kMaxSheetColumns - 1) + ")");
+    } else if (placed == kOutside) {
       parser.stop(where(printable(ref, 40)) +
                   "the reference is outside the sheet's columns (A to " +
                   columnLetters(kMaxSheetColumns - 1) + ")");
-      return -1;
-    }
-    if (std::string_view(ref).substr(letters) != rowDigits) {
+    } else if (placed == kNotInRow) {
       parser.stop(where(printable(ref, 40)) + "the reference is not in its row, " +
                   std::to_string(row));
-      return -1;
     }
-    return column;
+    return placed;
   }
 
   void endCell() {
@@ -524,7 +557,7 @@ struct SheetRows::Parser : ExpatOwner {
                                      printable(value, 20) + "\", which does not exist");
       text = shared[index];
     } else {
-      text = value;
+      text = value;  // moved into the row below: `value` takes the cell's room
     }
     rowBytes += text.size();
     if (rowBytes > kMaxRowBytes)
@@ -533,7 +566,11 @@ struct SheetRows::Parser : ExpatOwner {
                          " MB of text");
     if (at >= cells->size()) cells->resize(at + 1);
     if (at >= filled.size()) filled.resize(at + 1, 0);
-    (*cells)[at].assign(text);
+    if (type == CellType::Value) {
+      (*cells)[at].swap(value);
+    } else {
+      (*cells)[at].assign(text);
+    }
     filled[at] = 1;
     used = std::max(used, at + 1);
     lastColumn = column;
@@ -543,29 +580,29 @@ struct SheetRows::Parser : ExpatOwner {
     if (replaying) return;
     ++depth;
     if (dataDepth == 0) {
-      if (local == "sheetData" && depth == 2) dataDepth = depth;
+      if (is(local, "sheetData") && depth == 2) dataDepth = depth;
     } else if (rowDepth == 0) {
-      if (local == "row" && depth == dataDepth + 1) {
+      if (is(local, "row") && depth == dataDepth + 1) {
         rowDepth = depth;
         startRow(atts);
       }
     } else if (cellDepth == 0) {
-      if (local == "c" && depth == rowDepth + 1) {
+      if (is(local, "c") && depth == rowDepth + 1) {
         cellDepth = depth;
         startCell(atts);
       }
     } else if (depth == cellDepth + 1) {
-      if (local == "v") {
+      if (is(local, "v")) {
         capture = hasValue = true;
-      } else if (local == "f") {
+      } else if (is(local, "f")) {
         hasFormula = true;
-      } else if (local == "is") {
+      } else if (is(local, "is")) {
         inInline = true;
       }
     } else if (inInline && phoneticDepth == 0) {
-      if (local == "rPh") {
+      if (is(local, "rPh")) {
         phoneticDepth = depth;
-      } else if (local == "t") {
+      } else if (is(local, "t")) {
         capture = true;
       }
     }
@@ -740,20 +777,20 @@ struct SheetRows::Parser : ExpatOwner {
     long lineEnds = 0;
     if (*q == '/') {
       const char* from = ++q;
-      while (q < e && nameChar(static_cast<unsigned char>(*q))) ++q;
+      while (q < e && nameChar(*q)) ++q;
       const std::string_view name(from, static_cast<std::size_t>(q - from));
       for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
       if (q == e) return 0;
-      if (*q != '>' || openDepth == 0 || name != open[openDepth - 1]) return -1;
+      if (*q != '>' || openDepth == 0 || !same(name, open[openDepth - 1])) return -1;
       --openDepth;
       lines += lineEnds;
       end();
       checkHandlers();
       return q + 1 - p;
     }
-    if (!nameStart(static_cast<unsigned char>(*q))) return -1;  // <! and <? among them
+    if (!nameStart(*q)) return -1;  // <! and <? among them
     const char* from = q;
-    while (q < e && nameChar(static_cast<unsigned char>(*q))) ++q;
+    while (q < e && nameChar(*q)) ++q;
     if (q == e) return 0;
     const std::string_view name(from, static_cast<std::size_t>(q - from));
     attributes.clear();
@@ -773,9 +810,9 @@ struct SheetRows::Parser : ExpatOwner {
         empty = true;
         break;
       }
-      if (q == before || !nameStart(static_cast<unsigned char>(*q))) return -1;
+      if (q == before || !nameStart(*q)) return -1;
       const char* nameFrom = q;
-      while (q < e && nameChar(static_cast<unsigned char>(*q))) ++q;
+      while (q < e && nameChar(*q)) ++q;
       const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
       for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
       if (q == e) return 0;
@@ -790,17 +827,17 @@ struct SheetRows::Parser : ExpatOwner {
       if (*q != quote) return -1;
       if (attributes.size() == markup::kMaxAttributes) return -1;
       for (const Attribute& a : attributes)
-        if (a.name == attributeName) return -1;
+        if (same(a.name, attributeName)) return -1;
       attributes.push_back({attributeName, {valueFrom, static_cast<std::size_t>(q - valueFrom)}});
       ++q;
     }
     if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
     sawRoot = true;
     if (open.size() == openDepth) open.emplace_back();
-    open[openDepth++].assign(name);
+    if (!same(open[openDepth], name)) open[openDepth].assign(name);
+    ++openDepth;
     lines += lineEnds;
-    const std::size_t colon = name.find(':');
-    start(colon == std::string_view::npos ? name : name.substr(colon + 1), attributes);
+    start(withoutPrefix(name), attributes);
     checkHandlers();
     if (empty) {
       --openDepth;
