@@ -2,14 +2,12 @@
 // engine in single precision.
 #include "grains/clinopyroxene.hpp"
 
-#include <iterator>
 #include <string_view>
-
-#include <fmt/format.h>
 
 #include "core/number_text.hpp"
 #include "geotherm/model.hpp"
 #include "geotherm/points.hpp"
+#include "geotherm/summary.hpp"
 #include "grains/grain.hpp"
 #include "methods/catalogue.hpp"
 #include "minerals/formula.hpp"
@@ -20,10 +18,6 @@ namespace mantlept::grains {
 namespace {
 
 constexpr std::string_view kCriterionNames[] = {"a_CaCrTs", "t_site", "m_sites", "Cr2O3"};
-
-void appendFixed2(std::string& out, double v) {
-  fmt::format_to(std::back_inserter(out), "{:.2f}", v);  // as printf's %.2f
-}
 
 }  // namespace
 
@@ -83,7 +77,7 @@ void appendCpxGrainRow(std::string& out, const CpxGrain& g) {
   out += ',';
   if (g.P_kbar) appendShortest(out, g.outcome.result.pressure);
   out += ',';
-  if (g.depth_km) appendFixed2(out, *g.depth_km);
+  if (g.depth_km) geotherm::appendFixedDecimals(out, *g.depth_km, 2);
   for (float v : {g.aCaCrTs, g.tSite, g.mSites, g.Cr2O3}) {
     out += ',';
     appendShortest(out, v);

@@ -407,15 +407,22 @@ TEST(GrainNumbers, ValuesAsTheirTextReadsBack) {
         << text;
   }
 
-  std::vector<double> doubles = {0.0, -0.0, -0.004, 0.005, 0.015, 0.125, 2.5, 1e300, -1e-300};
-  for (int k = -4000; k <= 4000; ++k) doubles.push_back(std::ldexp(2.0 * k + 1.0, -4));  // ties
+  std::vector<double> doubles = {0.0,  -0.0,  -0.004, 0.005,        0.015,          0.125,
+                                 2.5,  1e300, -1e-300, 999999999.995, 1e9 + 0.5, 8.5e-7};
+  for (int k = -4000; k <= 4000; ++k)  // ties at every number of decimals
+    for (int j = 1; j <= 7; ++j) doubles.push_back(std::ldexp(2.0 * k + 1.0, -j));
   std::uniform_real_distribution<double> depth(-10.0, 320.0);
   for (int i = 0; i < 100000; ++i) doubles.push_back(depth(rng));
+  for (int i = 0; i < 20000; ++i)  // the cells printf rounds at, and their neighbours
+    for (double v : {std::round(depth(rng) * 1e4) / 1e4 + 5e-5, std::round(depth(rng) * 1e3) / 1e3 + 5e-4})
+      for (double u : {v, std::nextafter(v, 0.0), std::nextafter(v, 400.0)}) doubles.push_back(u);
   for (double v : doubles) {
-    for (int decimals = 0; decimals <= 4; ++decimals) {
+    for (int decimals = 0; decimals <= 6; ++decimals) {
       char text[400];
       std::snprintf(text, sizeof text, "%.*f", decimals, v);
-      std::string printed = text;
+      std::string printed;
+      geotherm::appendFixedDecimals(printed, v, decimals);
+      ASSERT_EQ(printed, text) << v;
       if (printed.find_first_not_of("-0.") == std::string::npos && printed[0] == '-')
         printed.erase(0, 1);
       ASSERT_EQ(geotherm::fixed(v, decimals), printed) << v;
