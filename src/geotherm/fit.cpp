@@ -13,27 +13,83 @@ constexpr double kScanStep = 1.0;    // mW/m²
 // correlation near ±1 the variance along the geotherm can vanish.
 constexpr double kVarianceFloor = 0.01;
 
+// The misfit of a point (T_C ± sT_C, P ± sP_GPa, correlation rho) to a
+// geotherm of temperature T_K and slope dT/dP (K/GPa) at the point's pressure.
+[[gnu::always_inline]] inline double misfit(double T_K, double slope, double T_C, double sT,
+                                            double sP_GPa, double rho) {
+  double dT = T_C - (T_K - kZeroCelsius);
+  double sP = slope * sP_GPa;
+  double uncorrelated = sT * sT + sP * sP;
+  double variance = uncorrelated - 2.0 * rho * sT * sP;
+  variance = std::max(variance, kVarianceFloor * uncorrelated);
+  if (!(variance > 0.0)) return 0.0;
+  return dT * dT / variance;
+}
+
+// The points of a fit with their pressures, and the pressures of the slope's
+// difference, placed in the table once: every geotherm of the fit shares its
+// depths and pressures, so each chi² sum only reads the temperatures there.
+// The sums are those of chiSquare(q0, points), to the last bit.
+class PlacedPoints {
+ public:
+  PlacedPoints(const std::vector<Point>& points, const StopCheck& stopped) {
+    const Geotherm table = computeGeotherm(kMinHeatFlow);
+    placed_.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      pollStop(stopped, i);
+      const Point& p = points[i];
+      placed_.push_back({table.placeOfPressure(p.P_GPa),
+                         table.placeOfPressure(p.P_GPa + kSlopeStepGPa),
+                         table.placeOfPressure(p.P_GPa - kSlopeStepGPa), p.T_C, p.sigmaT_C,
+                         p.sigmaP_GPa, p.rho});
+    }
+  }
+
+  double chiSquare(double q0, const StopCheck& stopped) const {
+    const Geotherm g = computeGeotherm(q0);
+    auto T = [&g](const TablePlace& at) { return g.temperatureAt(at); };
+    double sum = 0.0;
+    for (std::size_t start = 0; start < placed_.size(); start += 4096) {
+      pollStop(stopped, start);
+      const std::size_t end = std::min(placed_.size(), start + 4096);
+      for (std::size_t i = start; i < end; ++i) {
+        const Placed& p = placed_[i];
+        const double slope = (T(p.above) - T(p.below)) / (2.0 * kSlopeStepGPa);
+        sum += misfit(T(p.here), slope, p.T_C, p.sigmaT_C, p.sigmaP_GPa, p.rho);
+      }
+    }
+    return sum;
+  }
+
+ private:
+  struct Placed {
+    TablePlace here, above, below;
+    double T_C, sigmaT_C, sigmaP_GPa, rho;
+  };
+  std::vector<Placed> placed_;
+};
+
 // Golden-section search for the least chi² in [a, b].
-double goldenMinimum(double a, double b, const std::vector<Point>& points,
+double goldenMinimum(double a, double b, const PlacedPoints& points,
                      const StopCheck& stopped) {
   const double r = (std::sqrt(5.0) - 1.0) / 2.0;
   double c = b - r * (b - a);
   double d = a + r * (b - a);
-  double fc = chiSquare(c, points, stopped);
-  double fd = chiSquare(d, points, stopped);
+  double fc = points.chiSquare(c, stopped);
+  double fd = points.chiSquare(d, stopped);
   while (b - a > kTolerance) {
     if (fc <= fd) {
       b = d;
       d = c;
       fd = fc;
       c = b - r * (b - a);
-      fc = chiSquare(c, points, stopped);
+      fc = points.chiSquare(c, stopped);
     } else {
       a = c;
       c = d;
       fc = fd;
       d = a + r * (b - a);
-      fd = chiSquare(d, points, stopped);
+      fd = points.chiSquare(d, stopped);
     }
   }
   return 0.5 * (a + b);
@@ -41,18 +97,18 @@ double goldenMinimum(double a, double b, const std::vector<Point>& points,
 
 // Walks from `from` towards `edge` until chi² reaches `target`, then bisects
 // the crossing to the tolerance; the edge itself when chi² stays below.
-double crossing(double from, double edge, double target, const std::vector<Point>& points,
+double crossing(double from, double edge, double target, const PlacedPoints& points,
                 const StopCheck& stopped) {
   double dir = edge > from ? 1.0 : -1.0;
   double inside = from;
   for (;;) {
     double next = inside + dir * kScanStep;
     if ((next - edge) * dir >= 0.0) next = edge;
-    if (chiSquare(next, points, stopped) >= target) {
+    if (points.chiSquare(next, stopped) >= target) {
       double outside = next;
       while (std::fabs(outside - inside) > kTolerance) {
         double mid = 0.5 * (inside + outside);
-        (chiSquare(mid, points, stopped) >= target ? outside : inside) = mid;
+        (points.chiSquare(mid, stopped) >= target ? outside : inside) = mid;
       }
       return 0.5 * (inside + outside);
     }
@@ -64,15 +120,8 @@ double crossing(double from, double edge, double target, const std::vector<Point
 }  // namespace
 
 double pointChiSquare(const Geotherm& g, const Point& p) {
-  double dT = p.T_C - (g.temperatureAtPressure(p.P_GPa) - kZeroCelsius);
-  double s = g.slopeAtPressure(p.P_GPa);
-  double sT = p.sigmaT_C;
-  double sP = s * p.sigmaP_GPa;
-  double uncorrelated = sT * sT + sP * sP;
-  double variance = uncorrelated - 2.0 * p.rho * sT * sP;
-  variance = std::max(variance, kVarianceFloor * uncorrelated);
-  if (!(variance > 0.0)) return 0.0;
-  return dT * dT / variance;
+  return misfit(g.temperatureAtPressure(p.P_GPa), g.slopeAtPressure(p.P_GPa), p.T_C, p.sigmaT_C,
+                p.sigmaP_GPa, p.rho);
 }
 
 double chiSquare(const Geotherm& g, const std::vector<Point>& points, const StopCheck& stopped) {
@@ -92,12 +141,13 @@ FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped
   FitResult r;
   r.n_points = static_cast<int>(points.size());
   if (points.empty()) return r;
+  const PlacedPoints placed(points, stopped);
 
   // Coarse scan, then a golden-section search in the bracket around the least value.
   double best = kMinHeatFlow;
-  double bestChi2 = chiSquare(best, points, stopped);
+  double bestChi2 = placed.chiSquare(best, stopped);
   for (double q = kMinHeatFlow + kScanStep; q <= kMaxHeatFlow + 1e-9; q += kScanStep) {
-    double c = chiSquare(q, points, stopped);
+    double c = placed.chiSquare(q, stopped);
     if (c < bestChi2) {
       bestChi2 = c;
       best = q;
@@ -105,8 +155,8 @@ FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped
   }
   double lo = std::max(kMinHeatFlow, best - kScanStep);
   double hi = std::min(kMaxHeatFlow, best + kScanStep);
-  r.q0 = goldenMinimum(lo, hi, points, stopped);
-  r.chi2 = chiSquare(r.q0, points, stopped);
+  r.q0 = goldenMinimum(lo, hi, placed, stopped);
+  r.chi2 = placed.chiSquare(r.q0, stopped);
   if (bestChi2 < r.chi2) {  // the grid value itself (an edge) is better
     r.q0 = best;
     r.chi2 = bestChi2;
@@ -115,8 +165,8 @@ FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped
   r.reduced_chi2 = r.n_points > 1 ? r.chi2 / (r.n_points - 1) : r.chi2;
 
   double target = r.chi2 + std::max(1.0, r.reduced_chi2);
-  r.q0_lo = crossing(r.q0, kMinHeatFlow, target, points, stopped);
-  r.q0_hi = crossing(r.q0, kMaxHeatFlow, target, points, stopped);
+  r.q0_lo = crossing(r.q0, kMinHeatFlow, target, placed, stopped);
+  r.q0_hi = crossing(r.q0, kMaxHeatFlow, target, placed, stopped);
   return r;
 }
 

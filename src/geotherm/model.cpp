@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace mantlept::geotherm {
 namespace {
@@ -62,19 +63,51 @@ double stepTemperature(double T0, double c, double midDepth_km, double P1) {
   return T1;
 }
 
-// Linear interpolation of `value` over the monotonic `key` of the rows.
-template <typename Key, typename Value>
-double interpolate(const std::vector<GeothermRow>& rows, double x, Key key, Value value) {
-  if (rows.empty()) return 0.0;
-  if (x <= key(rows.front())) return value(rows.front());
-  if (x >= key(rows.back())) return value(rows.back());
+// The first row whose key is not below x, as std::lower_bound finds it, for an
+// x strictly between the keys of the first and the last row. The rows lie
+// every kDepthStepKm, so `guess` (the row from x's depth) is that row or next
+// to it; it is corrected a row at a time, and a binary search takes over
+// should it be further off.
+template <typename Key>
+std::size_t firstRowNotBelow(const std::vector<GeothermRow>& rows, double x, Key key,
+                             double guess) {
+  const std::size_t last = rows.size() - 1;
+  auto i = static_cast<std::size_t>(std::clamp(guess, 1.0, static_cast<double>(last)));
+  for (int step = 0; step < 2; ++step) {
+    if (key(rows[i]) < x)
+      ++i;
+    else if (key(rows[i - 1]) >= x)
+      --i;
+    else
+      return i;
+  }
+  if (key(rows[i]) >= x && key(rows[i - 1]) < x) return i;
   auto it = std::lower_bound(rows.begin(), rows.end(), x,
                              [&](const GeothermRow& r, double v) { return key(r) < v; });
-  const GeothermRow& b = *it;
-  const GeothermRow& a = *(it - 1);
-  double span = key(b) - key(a);
-  double w = span > 0.0 ? (x - key(a)) / span : 0.0;
-  return value(a) + w * (value(b) - value(a));
+  return static_cast<std::size_t>(it - rows.begin());
+}
+
+// The place of x in the increasing `key` of the rows, linear between two rows
+// and clamped to the ends; `depthOf` gives the depth (km) of a key.
+template <typename Key, typename Depth>
+TablePlace placeIn(const std::vector<GeothermRow>& rows, double x, Key key, Depth depthOf) {
+  TablePlace p;
+  if (rows.empty()) return p;
+  if (std::isnan(x)) {
+    p.w = x;
+    return p;
+  }
+  if (x <= key(rows.front())) return p;
+  if (x >= key(rows.back())) {
+    p.a = p.b = static_cast<std::uint32_t>(rows.size() - 1);
+    return p;
+  }
+  p.b = static_cast<std::uint32_t>(
+      firstRowNotBelow(rows, x, key, std::ceil(depthOf(x) / kDepthStepKm)));
+  p.a = p.b - 1;
+  double span = key(rows[p.b]) - key(rows[p.a]);
+  p.w = span > 0.0 ? (x - key(rows[p.a])) / span : 0.0;
+  return p;
 }
 
 }  // namespace
@@ -160,20 +193,25 @@ Geotherm computeGeotherm(double q0_mW) {
   return g;
 }
 
+TablePlace Geotherm::placeOfPressure(double P_GPa) const {
+  return placeIn(rows, P_GPa, [](const GeothermRow& r) { return r.P_GPa; }, depthAtPressure);
+}
+
+TablePlace Geotherm::placeOfDepth(double depth_km) const {
+  return placeIn(rows, depth_km, [](const GeothermRow& r) { return r.depth_km; },
+                 [](double km) { return km; });
+}
+
 double Geotherm::temperatureAtPressure(double P_GPa) const {
-  return interpolate(
-      rows, P_GPa, [](const GeothermRow& r) { return r.P_GPa; },
-      [](const GeothermRow& r) { return r.T_K; });
+  return temperatureAt(placeOfPressure(P_GPa));
 }
 
 double Geotherm::temperatureAtDepth(double depth_km) const {
-  return interpolate(
-      rows, depth_km, [](const GeothermRow& r) { return r.depth_km; },
-      [](const GeothermRow& r) { return r.T_K; });
+  return temperatureAt(placeOfDepth(depth_km));
 }
 
 double Geotherm::slopeAtPressure(double P_GPa) const {
-  constexpr double h = 0.01;
+  constexpr double h = kSlopeStepGPa;
   return (temperatureAtPressure(P_GPa + h) - temperatureAtPressure(P_GPa - h)) / (2.0 * h);
 }
 

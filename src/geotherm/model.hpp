@@ -2,6 +2,7 @@
 // This module computes in double precision.
 // Conductive geotherms of a layered lithosphere, parameterised by surface heat
 // flow, joined to a mantle adiabat at the base of the lithosphere.
+#include <cstdint>
 #include <vector>
 
 namespace mantlept::geotherm {
@@ -12,11 +13,22 @@ constexpr double kMaxDepthKm = 300.0;
 constexpr double kMohoKm = 39.0;
 constexpr double kMinHeatFlow = 25.0;   // mW/m²
 constexpr double kMaxHeatFlow = 120.0;  // mW/m²
+constexpr double kSlopeStepGPa = 0.01;  // half the step of slopeAtPressure's difference
 
 struct GeothermRow {
   double depth_km;
   double P_GPa;
   double T_K;
+};
+
+// Where a pressure or a depth falls in a geotherm's table: the rows a and b
+// around it (a == b at and beyond the ends) and the weight of b. Every
+// geotherm of computeGeotherm has the same depths and pressures, so a place
+// found in one holds in all of them.
+struct TablePlace {
+  std::uint32_t a = 0;
+  std::uint32_t b = 0;
+  double w = 0.0;
 };
 
 struct Geotherm {
@@ -30,11 +42,21 @@ struct Geotherm {
   double dg_depth_km = 0.0;        // graphite-diamond crossing; 0 when none
   double diamond_window_km = 0.0;  // from the crossing down to the LAB; 0 when none
 
+  // The place of a pressure (a depth) in the table, found from its depth in
+  // constant time.
+  TablePlace placeOfPressure(double P_GPa) const;
+  TablePlace placeOfDepth(double depth_km) const;
+  // Temperature (K) at a place of the table; 0 for an empty table.
+  double temperatureAt(const TablePlace& p) const {
+    if (rows.empty()) return 0.0;
+    const double Ta = rows[p.a].T_K;
+    return Ta + p.w * (rows[p.b].T_K - Ta);
+  }
   // Temperature (K) at a pressure, linear in the table; clamped to its ends.
   double temperatureAtPressure(double P_GPa) const;
   // Temperature (K) at a depth, linear in the table; clamped to its ends.
   double temperatureAtDepth(double depth_km) const;
-  // dT/dP (K/GPa) by a central difference over ±0.01 GPa.
+  // dT/dP (K/GPa) by a central difference over ±kSlopeStepGPa.
   double slopeAtPressure(double P_GPa) const;
 };
 

@@ -3,6 +3,7 @@
 #include <expat.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -99,6 +100,39 @@ std::string_view expatAttribute(const char** atts, std::string_view name) {
   return {};
 }
 
+// An attribute of a sheet's element, as either walker gives it.
+struct Attribute {
+  std::string_view name, value;
+};
+
+// `name` without its namespace prefix (names of a sheet are short: no memchr).
+std::string_view withoutPrefix(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (name[i] == ':') return name.substr(i + 1);
+  return name;
+}
+
+// True when `text` is the literal `name` (compared at the literal's own length).
+template <std::size_t N>
+bool is(std::string_view text, const char (&name)[N]) {
+  return text.size() == N - 1 && std::memcmp(text.data(), name, N - 1) == 0;
+}
+
+// The same for two names, short as a sheet's are.
+bool same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+template <std::size_t N>
+std::string_view attribute(const std::vector<Attribute>& atts, const char (&name)[N]) {
+  for (const Attribute& a : atts)
+    if (is(withoutPrefix(a.name), name)) return a.value;
+  return {};
+}
+
 const StopFlag* stopFlag = nullptr;
 
 std::string unreadable(const std::string& fileName, const std::string& reason) {
@@ -162,7 +196,8 @@ class Expat {
   // Parses the next `kChunk` bytes or fewer from `read`; `final` becomes true
   // at the end of the part. The status of the parse (TableError when it
   // failed).
-  XML_Status feed(const ByteSource& read, bool& final) {
+  template <class Read>
+  XML_Status feed(Read&& read, bool& final) {
     XML_Status status;
     {
       Allocating counted(memory_);
@@ -176,6 +211,27 @@ class Expat {
       status = XML_ParseBuffer(parser_, static_cast<int>(got), final);
     }
     if (status == XML_STATUS_ERROR) throw TableError(message());
+    return status;
+  }
+  // Parses the `size` bytes at `data` (at most kChunk at a time), as feed does.
+  XML_Status parse(const char* data, std::size_t size, bool final) {
+    XML_Status status = XML_STATUS_OK;
+    do {
+      const std::size_t n = std::min(size, kChunk);
+      {
+        Allocating counted(memory_);
+        void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
+        if (buffer == nullptr) {
+          if (memory_.exceeded) throw TableError(message());
+          throw std::bad_alloc();
+        }
+        std::memcpy(buffer, data, n);
+        status = XML_ParseBuffer(parser_, static_cast<int>(n), final && n == size);
+      }
+      if (status == XML_STATUS_ERROR) throw TableError(message());
+      data += n;
+      size -= n;
+    } while (size > 0 && status == XML_STATUS_OK);
     return status;
   }
   XML_Status resume() {
@@ -247,9 +303,9 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
         if (local == "si" && !s.inItem) {
           s.inItem = true;
           s.current.clear();
-        } else if (s.inItem && local == "rPh" && s.phoneticDepth == 0) {
+        } else if (s.inItem && is(local, "rPh") && s.phoneticDepth == 0) {
           s.phoneticDepth = s.depth;
-        } else if (s.inItem && local == "t" && s.phoneticDepth == 0) {
+        } else if (s.inItem && is(local, "t") && s.phoneticDepth == 0) {
           s.textDepth = s.depth;
         }
       },
@@ -284,8 +340,51 @@ void readSharedStrings(const ByteSource& read, SharedStrings& out, const std::st
   parseAll(expat, read);
 }
 
-// The state of a worksheet part as expat walks it: where in the tree the
-// parse is, the row being assembled and the cell being read.
+// The markup a sheet is written in, as the sheet's own scanner reads it: the
+// elements, attributes and text a spreadsheet writes, checked as strictly as
+// expat checks them. Anything else (a comment, CDATA, a character reference,
+// a byte outside printable ASCII, a line end inside text) is left to expat.
+namespace markup {
+
+constexpr std::size_t kMaxTag = 64 * 1024;  // longer tags are left to expat
+constexpr std::size_t kMaxDepth = 64;
+constexpr std::size_t kMaxAttributes = 32;
+
+constexpr bool isNameStart(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+}
+constexpr bool space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// Bytes of text the scanner passes on as they are: printable ASCII but the
+// markup's own '<', '&' and ']' (which may start "]]>"), and tab and line feed.
+// The ASCII characters of names, too.
+struct Plain {
+  bool text[256] = {};
+  bool value[256] = {};  // of an attribute's value: no tab or line feed either
+  bool nameStart[256] = {};
+  bool name[256] = {};
+  constexpr Plain() {
+    for (int c = 0x20; c < 0x7f; ++c) text[c] = value[c] = c != '<' && c != '&';
+    text[']'] = false;
+    text['\t'] = text['\n'] = true;
+    for (int c = 0; c < 256; ++c) {
+      nameStart[c] = isNameStart(c);
+      name[c] = isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    }
+  }
+};
+constexpr Plain kPlain;
+inline bool nameStart(char c) { return kPlain.nameStart[static_cast<unsigned char>(c)]; }
+inline bool nameChar(char c) { return kPlain.name[static_cast<unsigned char>(c)]; }
+
+}  // namespace markup
+
+// The state of a worksheet part as it is walked: where in the tree the parse
+// is, the row being assembled and the cell being read. The sheet's own
+// scanner walks it while the markup is what it knows; at the first thing it
+// does not, expat is handed the rest of the part, after the elements open at
+// that point (and the lines before it, for its messages), and walks on with
+// the same handlers.
 struct SheetRows::Parser : ExpatOwner {
   Parser(ByteSource r, const SharedStrings& s, std::string f, std::string p)
       : read(std::move(r)),
@@ -305,19 +404,33 @@ struct SheetRows::Parser : ExpatOwner {
 
   long lastRow = 0, row = 0;
   int lastColumn = -1;
-  std::size_t rowBytes = 0;
+  std::size_t rowBytes = 0, used = 0;  // used: cells up to the last one given
   std::vector<std::string>* cells = nullptr;
   std::vector<char> filled;
 
-  std::string ref, type, value, inlineText;
+  // The cell's type ("t"): text shared or inline, a logical value, an error,
+  // else the value as written (a number, or a formula's text).
+  enum class CellType { Value, Shared, Inline, Logical, Error };
+  std::string ref, value, inlineText, rowDigits;
+  CellType type = CellType::Value;
   bool hasValue = false, hasFormula = false;
+
+  // The scanner: the bytes read and not yet walked are buffer[pos, end).
+  bool scanning = true, started = false, sourceEnded = false, sawRoot = false;
+  bool replaying = false;  // expat is being shown the elements open at the hand-over
+  std::string buffer;
+  std::size_t pos = 0, end_ = 0;
+  long lines = 0;  // line ends walked
+  std::vector<std::string> open;  // names of the open elements
+  std::size_t openDepth = 0;
+  std::vector<Attribute> attributes;  // of the element being started
 
   std::string where(const std::string& cell) const {
     return "mantlept: " + fileName + ", cell " + cell + ": ";
   }
 
-  void startRow(const char** atts) {
-    std::string_view r = expatAttribute(atts, "r");
+  void startRow(const std::vector<Attribute>& atts) {
+    std::string_view r = attribute(atts, "r");
     long number = lastRow + 1;
     if (!r.empty()) {
       number = 0;
@@ -338,47 +451,73 @@ struct SheetRows::Parser : ExpatOwner {
                            " (given twice or out of order)");
     }
     row = lastRow = number;
-    cells->clear();
-    filled.clear();
+    rowDigits.assign(std::to_string(row));
+    // The cells keep their strings' room for this row's text.
+    for (std::string& cell : *cells) cell.clear();
+    used = 0;
+    std::fill(filled.begin(), filled.end(), 0);
     lastColumn = -1;
     rowBytes = 0;
   }
 
-  void startCell(const char** atts) {
-    ref = expatAttribute(atts, "r");
-    type = expatAttribute(atts, "t");
+  void startCell(const std::vector<Attribute>& atts) {
+    placeCell(attribute(atts, "r"));
+    const std::string_view t = attribute(atts, "t");
+    type = is(t, "s")           ? CellType::Shared
+           : is(t, "inlineStr") ? CellType::Inline
+           : is(t, "b")         ? CellType::Logical
+           : is(t, "e")         ? CellType::Error
+                                : CellType::Value;
     value.clear();
     inlineText.clear();
     hasValue = hasFormula = false;
   }
 
-  // The column of the cell's reference, which must name a cell of this row.
+  // The column of the cell's reference `r`, which must name a cell of this
+  // row: kept in `placed`, told only at the cell's end (with `ref`, copied
+  // only then).
+  static constexpr int kFollows = -1, kOutside = -2, kNotInRow = -3;
+  int placed = kFollows;
+  void placeCell(std::string_view r) {
+    if (r.empty()) {
+      placed = kFollows;  // a cell without a reference follows the one before
+      return;
+    }
+    std::size_t letters = 0;
+    int column = 0;
+    for (; letters < r.size(); ++letters) {
+      const char c = r[letters];
+      if (c >= 'A' && c <= 'Z') {
+        column = column * 26 + (c - 'A' + 1);
+      } else if (c >= 'a' && c <= 'z') {
+        column = column * 26 + (c - 'a' + 1);
+      } else {
+        break;
+      }
+      if (letters == 3) break;  // four letters or more: no column
+    }
+    column = letters > 0 && letters <= 3 ? column - 1 : -1;
+    placed = column < 0 || column >= kMaxSheetColumns ? kOutside
+             : r.substr(letters) != rowDigits        ? kNotInRow
+                                                     : column;
+    if (placed < 0) ref.assign(r);
+  }
+
   int columnOfCell() {
-    if (ref.empty()) {
-      // A cell without a reference follows the one before, valueless or not.
+    if (placed == kFollows) {
       if (lastColumn + 1 < kMaxSheetColumns) return lastColumn + 1;
       parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
                   ": the row has more than " + std::to_string(kMaxSheetColumns) +
                   " cells (columns A to " + columnLetters(kMaxSheetColumns - 1) + ")");
-      return -1;
-    }
-    std::size_t letters = 0;
-    while (letters < ref.size() && ((ref[letters] >= 'A' && ref[letters] <= 'Z') ||
-                                    (ref[letters] >= 'a' && ref[letters] <= 'z')))
-      ++letters;
-    int column = letters > 0 && letters <= 3 ? columnOfReference(ref) : -1;
-    if (column < 0 || column >= kMaxSheetColumns) {
+    } else if (placed == kOutside) {
       parser.stop(where(printable(ref, 40)) +
                   "the reference is outside the sheet's columns (A to " +
                   columnLetters(kMaxSheetColumns - 1) + ")");
-      return -1;
-    }
-    if (ref.substr(letters) != std::to_string(row)) {
+    } else if (placed == kNotInRow) {
       parser.stop(where(printable(ref, 40)) + "the reference is not in its row, " +
                   std::to_string(row));
-      return -1;
     }
-    return column;
+    return placed;
   }
 
   void endCell() {
@@ -389,24 +528,24 @@ struct SheetRows::Parser : ExpatOwner {
     auto at = static_cast<std::size_t>(column);
     if (at < filled.size() && filled[at])
       return parser.stop(where(name()) + "the cell is given twice");
-    std::string text;
-    if (!hasValue && !hasFormula && type != "inlineStr") {
+    std::string_view text;
+    if (!hasValue && !hasFormula && type != CellType::Inline) {
       // A cell that carries only a style: empty, whatever its type says.
-    } else if (type == "b") {
+    } else if (type == CellType::Logical) {
       return parser.stop(where(name()) + "holds the logical value " +
                          (value == "1"   ? "TRUE"
                           : value == "0" ? "FALSE"
                                          : printable(value, 20)) +
                          ", not a number or text");
-    } else if (type == "e") {
+    } else if (type == CellType::Error) {
       return parser.stop(where(name()) + "holds the error " + printable(value, 20));
     } else if (hasFormula && !hasValue) {
       return parser.stop(where(name()) +
                          "holds a formula without a stored result (open the workbook in a "
                          "spreadsheet and save it again)");
-    } else if (type == "inlineStr") {
-      text = std::move(inlineText);
-    } else if (type == "s") {
+    } else if (type == CellType::Inline) {
+      text = inlineText;
+    } else if (type == CellType::Shared) {
       std::size_t index = 0;
       bool digits = !value.empty() && value.size() < 12;
       for (char c : value) {
@@ -418,55 +557,59 @@ struct SheetRows::Parser : ExpatOwner {
                                      printable(value, 20) + "\", which does not exist");
       text = shared[index];
     } else {
-      text = std::move(value);
+      text = value;  // moved into the row below: `value` takes the cell's room
     }
     rowBytes += text.size();
     if (rowBytes > kMaxRowBytes)
       return parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
                          ": the row holds more than " + std::to_string(kMaxRowBytes >> 20) +
                          " MB of text");
-    if (at >= cells->size()) {
-      cells->resize(at + 1);
-      filled.resize(at + 1, 0);
+    if (at >= cells->size()) cells->resize(at + 1);
+    if (at >= filled.size()) filled.resize(at + 1, 0);
+    if (type == CellType::Value) {
+      (*cells)[at].swap(value);
+    } else {
+      (*cells)[at].assign(text);
     }
-    (*cells)[at] = std::move(text);
     filled[at] = 1;
+    used = std::max(used, at + 1);
     lastColumn = column;
   }
 
-  void start(const char* name, const char** atts) {
-    std::string_view local = localName(name);
+  void start(std::string_view local, const std::vector<Attribute>& atts) {
+    if (replaying) return;
     ++depth;
     if (dataDepth == 0) {
-      if (local == "sheetData" && depth == 2) dataDepth = depth;
+      if (is(local, "sheetData") && depth == 2) dataDepth = depth;
     } else if (rowDepth == 0) {
-      if (local == "row" && depth == dataDepth + 1) {
+      if (is(local, "row") && depth == dataDepth + 1) {
         rowDepth = depth;
         startRow(atts);
       }
     } else if (cellDepth == 0) {
-      if (local == "c" && depth == rowDepth + 1) {
+      if (is(local, "c") && depth == rowDepth + 1) {
         cellDepth = depth;
         startCell(atts);
       }
     } else if (depth == cellDepth + 1) {
-      if (local == "v") {
+      if (is(local, "v")) {
         capture = hasValue = true;
-      } else if (local == "f") {
+      } else if (is(local, "f")) {
         hasFormula = true;
-      } else if (local == "is") {
+      } else if (is(local, "is")) {
         inInline = true;
       }
     } else if (inInline && phoneticDepth == 0) {
-      if (local == "rPh") {
+      if (is(local, "rPh")) {
         phoneticDepth = depth;
-      } else if (local == "t") {
+      } else if (is(local, "t")) {
         capture = true;
       }
     }
   }
 
   void end() {
+    if (replaying) return;
     if (depth == phoneticDepth) phoneticDepth = 0;
     if (cellDepth != 0 && depth > cellDepth) {
       capture = false;
@@ -477,8 +620,9 @@ struct SheetRows::Parser : ExpatOwner {
     } else if (depth == rowDepth && rowDepth != 0) {
       rowDepth = 0;
       if (parser.error().empty()) {
+        cells->resize(used);
         rowReady = true;
-        XML_StopParser(parser.get(), XML_TRUE);
+        if (!scanning) XML_StopParser(parser.get(), XML_TRUE);
       }
     } else if (depth == dataDepth) {
       dataDepth = 0;
@@ -487,7 +631,7 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   void text(const char* s, int length) {
-    if (!capture) return;
+    if (!capture || replaying) return;
     std::string& to = inInline ? inlineText : value;
     if (to.size() + static_cast<std::size_t>(length) > kMaxCellBytes)
       return parser.stop("mantlept: " + fileName + ", row " + std::to_string(row) +
@@ -498,6 +642,10 @@ struct SheetRows::Parser : ExpatOwner {
   // Parses until a row is complete or the part ends.
   bool nextRow() {
     rowReady = false;
+    if (scanning) {
+      if (scan()) return true;
+      if (scanning) return false;  // the part's end
+    }
     while (!rowReady) {
       XML_Status status;
       if (suspended) {
@@ -506,11 +654,265 @@ struct SheetRows::Parser : ExpatOwner {
       } else if (finalGiven) {
         return false;
       } else {
-        status = parser.feed(read, finalGiven);
+        // The bytes the scanner read and left, then the rest of the part.
+        status = parser.feed(
+            [this](char* to, std::size_t size) {
+              if (pos == end_) return read(to, size);
+              const std::size_t n = std::min(size, end_ - pos);
+              std::memcpy(to, buffer.data() + pos, n);
+              pos += n;
+              return n;
+            },
+            finalGiven);
       }
       if (status == XML_STATUS_SUSPENDED) suspended = true;
     }
     return true;
+  }
+
+  // --- the scanner ---
+
+  // Reads more of the part after buffer[pos, end_), moved to the front. False
+  // at the part's end.
+  bool fill() {
+    if (sourceEnded) return false;
+    const std::size_t kept = end_ - pos;
+    if (pos > 0 && kept > 0) std::memmove(buffer.data(), buffer.data() + pos, kept);
+    pos = 0;
+    end_ = kept;
+    if (buffer.size() < kept + kChunk) buffer.resize(kept + kChunk);
+    const std::size_t got = read(buffer.data() + end_, kChunk);
+    if (got == 0) sourceEnded = true;
+    end_ += got;
+    return got > 0;
+  }
+
+  // Hands the part from buffer[pos] on to expat: first the lines walked and
+  // the elements open (or the root, ended), which the handlers do not see again.
+  void handOver() {
+    scanning = false;
+    replaying = true;
+    const std::string lineEnds(std::min<std::size_t>(static_cast<std::size_t>(lines), kChunk), '\n');
+    for (long left = lines; left > 0; left -= static_cast<long>(lineEnds.size()))
+      parser.parse(lineEnds.data(), std::min(lineEnds.size(), static_cast<std::size_t>(left)),
+                   false);
+    std::string tags;
+    for (std::size_t i = 0; i < openDepth; ++i) tags += "<" + open[i] + ">";
+    if (openDepth == 0 && sawRoot) tags = "<" + open[0] + "/>";  // the root ended
+    parser.parse(tags.data(), tags.size(), false);
+    replaying = false;
+  }
+
+  // Throws the error a handler gave.
+  void checkHandlers() const {
+    if (!parser.error().empty()) throw TableError(parser.error());
+  }
+
+  // The XML declaration, if the part starts with one: false when it is one
+  // the scanner does not take (another version or encoding, say).
+  bool declaration() {
+    while (end_ - pos < 256 && fill()) {
+    }
+    std::string_view head(buffer.data() + pos, end_ - pos);
+    if (head.starts_with("\xEF\xBB\xBF")) {
+      pos += 3;
+      head.remove_prefix(3);
+    }
+    if (!head.starts_with("<?xml") || head.size() < 6 || !markup::space(head[5]))
+      return true;
+    std::size_t at = 5;
+    long lineEnds = 0;
+    auto spaces = [&] {
+      const std::size_t from = at;
+      for (; at < head.size() && markup::space(head[at]); ++at) lineEnds += head[at] == '\n';
+      return at > from;
+    };
+    // name="value", the value one of `allowed` (any case).
+    auto pseudoAttribute = [&](std::string_view name,
+                               std::initializer_list<std::string_view> allowed) {
+      const std::size_t from = at;
+      const long linesFrom = lineEnds;
+      auto none = [&] {
+        at = from;
+        lineEnds = linesFrom;
+        return false;
+      };
+      if (!spaces() || head.substr(at, name.size()) != name) return none();
+      at += name.size();
+      spaces();
+      if (at >= head.size() || head[at] != '=') return none();
+      ++at;
+      spaces();
+      if (at >= head.size() || (head[at] != '"' && head[at] != '\'')) return none();
+      const char quote = head[at++];
+      const std::size_t close = head.find(quote, at);
+      if (close == std::string_view::npos) return none();
+      std::string_view given = head.substr(at, close - at);
+      at = close + 1;
+      for (std::string_view a : allowed)
+        if (a.size() == given.size() &&
+            std::equal(a.begin(), a.end(), given.begin(),
+                       [](char x, char y) {
+                         return x == y || (y >= 'a' && y <= 'z' && x == y - 'a' + 'A');
+                       }))
+          return true;
+      return none();
+    };
+    if (!pseudoAttribute("version", {"1.0"})) return false;
+    pseudoAttribute("encoding", {"UTF-8"});
+    pseudoAttribute("standalone", {"yes", "no"});
+    spaces();
+    if (head.substr(at, 2) != "?>") return false;
+    pos += at + 2;
+    lines += lineEnds;
+    return true;
+  }
+
+  // The tag at p (a '<'), whole in [p, e): its length once walked, 0 when it
+  // runs past e, -1 when it is not one the scanner takes.
+  long tag(const char* p, const char* e) {
+    using markup::nameChar, markup::nameStart, markup::space;
+    const char* q = p + 1;
+    if (q == e) return 0;
+    long lineEnds = 0;
+    if (*q == '/') {
+      const char* from = ++q;
+      while (q < e && nameChar(*q)) ++q;
+      const std::string_view name(from, static_cast<std::size_t>(q - from));
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return 0;
+      if (*q != '>' || openDepth == 0 || !same(name, open[openDepth - 1])) return -1;
+      --openDepth;
+      lines += lineEnds;
+      end();
+      checkHandlers();
+      return q + 1 - p;
+    }
+    if (!nameStart(*q)) return -1;  // <! and <? among them
+    const char* from = q;
+    while (q < e && nameChar(*q)) ++q;
+    if (q == e) return 0;
+    const std::string_view name(from, static_cast<std::size_t>(q - from));
+    attributes.clear();
+    bool empty = false;
+    for (;;) {
+      const char* before = q;
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return 0;
+      if (*q == '>') {
+        ++q;
+        break;
+      }
+      if (*q == '/') {
+        if (q + 1 == e) return 0;
+        if (q[1] != '>') return -1;
+        q += 2;
+        empty = true;
+        break;
+      }
+      if (q == before || !nameStart(*q)) return -1;
+      const char* nameFrom = q;
+      while (q < e && nameChar(*q)) ++q;
+      const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return 0;
+      if (*q != '=') return -1;
+      for (++q; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return 0;
+      const char quote = *q;
+      if (quote != '"' && quote != '\'') return -1;
+      const char* valueFrom = ++q;
+      while (q < e && *q != quote && markup::kPlain.value[static_cast<unsigned char>(*q)]) ++q;
+      if (q == e) return 0;
+      if (*q != quote) return -1;
+      if (attributes.size() == markup::kMaxAttributes) return -1;
+      for (const Attribute& a : attributes)
+        if (same(a.name, attributeName)) return -1;
+      attributes.push_back({attributeName, {valueFrom, static_cast<std::size_t>(q - valueFrom)}});
+      ++q;
+    }
+    if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
+    sawRoot = true;
+    if (open.size() == openDepth) open.emplace_back();
+    if (!same(open[openDepth], name)) open[openDepth].assign(name);
+    ++openDepth;
+    lines += lineEnds;
+    start(withoutPrefix(name), attributes);
+    checkHandlers();
+    if (empty) {
+      --openDepth;
+      end();
+      checkHandlers();
+    }
+    return q - p;
+  }
+
+  // Walks the part until a row is complete (true) or the part ends (false);
+  // false with `scanning` cleared once the part is handed to expat.
+  bool scan() {
+    if (!started) {
+      started = true;
+      if (!declaration()) return handOver(), false;
+    }
+    for (;;) {
+      if (pos == end_ && !fill()) {
+        if (openDepth == 0 && sawRoot) return false;
+        return handOver(), false;  // unfinished: expat tells what is missing
+      }
+      const char* p = buffer.data() + pos;
+      const char* e = buffer.data() + end_;
+      const char c = *p;
+      if (c == '<') {
+        const long walked = tag(p, e);
+        if (walked > 0) {
+          pos += static_cast<std::size_t>(walked);
+          if (rowReady) return true;
+          continue;
+        }
+        if (walked == 0 && end_ - pos <= markup::kMaxTag && fill()) continue;
+        return handOver(), false;
+      }
+      if (openDepth == 0) {
+        // Outside the root only blanks; CR LF and a lone CR end a line each.
+        if (markup::space(static_cast<unsigned char>(c))) {
+          lines += c == '\n';
+          ++pos;
+        } else if (c == '\r') {
+          if (p + 1 == e && fill()) continue;
+          ++lines;
+          pos += p + 1 < e && p[1] == '\n' ? 2 : 1;
+        } else {
+          return handOver(), false;
+        }
+        continue;
+      }
+      if (c == '&' || c == ']') {
+        if (e - p < 6 && fill()) continue;
+        const std::string_view at(p, static_cast<std::size_t>(std::min<long>(e - p, 6)));
+        static constexpr std::pair<std::string_view, char> kEntities[] = {
+            {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+        std::size_t length = 0;
+        char decoded = ']';
+        if (c == ']') {
+          length = at.starts_with("]]>") || at.size() < 3 ? 0 : 1;
+        } else {
+          for (const auto& [entity, character] : kEntities)
+            if (at.starts_with(entity)) length = entity.size(), decoded = character;
+        }
+        if (length == 0) return handOver(), false;
+        text(&decoded, 1);
+        checkHandlers();
+        pos += length;
+        continue;
+      }
+      const char* q = p;
+      while (q < e && markup::kPlain.text[static_cast<unsigned char>(*q)]) ++q;
+      if (q == p) return handOver(), false;
+      lines += std::count(p, q, '\n');
+      text(p, static_cast<int>(q - p));
+      checkHandlers();
+      pos += static_cast<std::size_t>(q - p);
+    }
   }
 };
 
@@ -529,7 +931,13 @@ SheetRows::SheetRows(ByteSource read, const SharedStrings& shared, std::string f
   XML_Parser p = parser_->parser.get();
   XML_SetElementHandler(
       p,
-      [](void* u, const XML_Char* name, const XML_Char** atts) { parserOf(u).start(name, atts); },
+      [](void* u, const XML_Char* name, const XML_Char** atts) {
+        Parser& parser = parserOf(u);
+        parser.attributes.clear();
+        for (std::size_t i = 0; atts[i] != nullptr; i += 2)
+          parser.attributes.push_back({atts[i], atts[i + 1]});
+        parser.start(localName(name), parser.attributes);
+      },
       [](void* u, const XML_Char*) { parserOf(u).end(); });
   XML_SetCharacterDataHandler(
       p, [](void* u, const XML_Char* s, int length) { parserOf(u).text(s, length); });
@@ -539,8 +947,10 @@ SheetRows::~SheetRows() = default;
 
 bool SheetRows::next(std::vector<std::string>& cells, long& rowNumber) {
   parser_->cells = &cells;
-  cells.clear();
-  if (!parser_->nextRow()) return false;
+  if (!parser_->nextRow()) {
+    cells.clear();
+    return false;
+  }
   rowNumber = parser_->row;
   return true;
 }

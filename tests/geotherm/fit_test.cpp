@@ -88,6 +88,13 @@ TEST(GeothermFit, RecoversTheHeatFlowAndNarrowsWithMorePoints) {
   double rise = std::max(1.0, many.reduced_chi2);
   EXPECT_NEAR(chiSquare(many.q0_lo, pts) - many.chi2, rise, 0.05 * rise);
   EXPECT_NEAR(chiSquare(many.q0_hi, pts) - many.chi2, rise, 0.05 * rise);
+  // The fit places its points in the table once; its chi² is the one the
+  // points give looked up one by one, to the last bit, here with points past
+  // both ends of the table too.
+  pts.push_back({600.0, -0.5, 40.0, 0.2, 0.3, "above"});
+  pts.push_back({1500.0, 9.9, 40.0, 0.2, -0.2, "below"});
+  FitResult ends = fitHeatFlow(pts);
+  EXPECT_EQ(ends.chi2, chiSquare(ends.q0, pts));
 }
 
 TEST(GeothermFit, PointsColderThanAnyGeothermSitOnTheEdge) {

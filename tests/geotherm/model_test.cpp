@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace mantlept::geotherm {
 namespace {
@@ -67,6 +69,55 @@ TEST(GeothermModel, TableLabAndDiamondWindow) {
   EXPECT_NEAR(g.diamond_window_km, g.lab_depth_km - z, 1e-9);
   // A hot geotherm meets the adiabat above the graphite-diamond line: no window.
   EXPECT_EQ(computeGeotherm(50.0).diamond_window_km, 0.0);
+}
+
+// Linear interpolation of T over a key of the rows, the row found by a binary
+// search: the lookup the table places must give to the last bit.
+template <typename Key>
+double searchedT(const Geotherm& g, double x, Key key) {
+  if (x <= key(g.rows.front())) return g.rows.front().T_K;
+  if (x >= key(g.rows.back())) return g.rows.back().T_K;
+  auto it = std::lower_bound(g.rows.begin(), g.rows.end(), x,
+                             [&](const GeothermRow& r, double v) { return key(r) < v; });
+  const GeothermRow &a = *(it - 1), &b = *it;
+  double span = key(b) - key(a);
+  double w = span > 0.0 ? (x - key(a)) / span : 0.0;
+  return a.T_K + w * (b.T_K - a.T_K);
+}
+
+TEST(GeothermModel, TablePlacesGiveTheSearchedTemperatures) {
+  auto byP = [](const GeothermRow& r) { return r.P_GPa; };
+  auto byDepth = [](const GeothermRow& r) { return r.depth_km; };
+  for (double q0 : {kMinHeatFlow, 41.37, kMaxHeatFlow}) {
+    Geotherm g = computeGeotherm(q0);
+    // Every row's key, its neighbouring doubles and the middle to the next
+    // row, then a sweep past both ends of the table.
+    std::vector<double> depths, pressures;
+    for (std::size_t i = 0; i < g.rows.size(); ++i) {
+      const GeothermRow& r = g.rows[i];
+      if (i > 0) {
+        ASSERT_LT(g.rows[i - 1].P_GPa, r.P_GPa) << r.depth_km;
+      }
+      for (double d : {r.depth_km, std::nextafter(r.depth_km, -1.0),
+                       std::nextafter(r.depth_km, 400.0), r.depth_km + 0.05})
+        depths.push_back(d);
+      for (double P : {r.P_GPa, std::nextafter(r.P_GPa, -1.0), std::nextafter(r.P_GPa, 20.0),
+                       pressureAtDepth(r.depth_km + 0.05), r.P_GPa + kSlopeStepGPa,
+                       r.P_GPa - kSlopeStepGPa})
+        pressures.push_back(P);
+    }
+    for (int i = -100; i <= 3300; ++i) depths.push_back(i * 0.0997);
+    for (int i = -100; i <= 1200; ++i) pressures.push_back(i * 0.00997);
+    for (double d : depths) ASSERT_EQ(g.temperatureAtDepth(d), searchedT(g, d, byDepth)) << d;
+    for (double P : pressures)
+      ASSERT_EQ(g.temperatureAtPressure(P), searchedT(g, P, byP)) << P;
+    EXPECT_TRUE(std::isnan(g.temperatureAtPressure(std::nan(""))));
+  }
+  // A table on another grid than the model's: the place is still the searched one.
+  Geotherm coarse;
+  for (int i = 0; i <= 50; ++i) coarse.rows.push_back({3.0 * i, 0.1 * i, 300.0 + 7.0 * i * i});
+  for (int i = -10; i <= 600; ++i)
+    ASSERT_EQ(coarse.temperatureAtPressure(i * 0.0093), searchedT(coarse, i * 0.0093, byP)) << i;
 }
 
 }  // namespace

@@ -318,6 +318,114 @@ TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
   }
 }
 
+// The rows of a sheet given in pieces of `piece` bytes, each row as its cells
+// joined by '|' after its number, or the message the read ends with.
+std::vector<std::string> sheetRows(const std::string& xml, std::size_t piece,
+                                   const SharedStrings& shared) {
+  std::size_t at = 0;
+  SheetRows rows(
+      [&](char* to, std::size_t size) {
+        std::size_t n = std::min({size, piece, xml.size() - at});
+        std::copy_n(xml.data() + at, n, to);
+        at += n;
+        return n;
+      },
+      shared, "w.xlsx", "sheet");
+  std::vector<std::string> got;
+  std::vector<std::string> cells;
+  try {
+    for (long number = 0; rows.next(cells, number);) {
+      std::string line = std::to_string(number);
+      for (const std::string& cell : cells) line += "|" + cell;
+      got.push_back(line);
+    }
+  } catch (const TableError& e) {
+    got.push_back(e.what());
+  }
+  return got;
+}
+
+// Shapes a spreadsheet writes, and markup the sheet's scanner leaves to expat
+// at any point of a row: every one reads as written, in pieces of any size.
+TEST(XlsxReader, OddShapesOfSheetsReadAsWritten) {
+  const std::string ns = " xmlns=\"urn:s\" xmlns:r=\"urn:r\"";
+  const std::string row1 =
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t='inlineStr'><is><r><t>Fe</t></r>"
+      "<r><rPr><b/></rPr><t>O</t></r><rPh><t>x</t></rPh></is></c><c r=\"C1\"/></row>";
+  const std::string row3 =
+      "<row r=\"3\" spans=\"1:4\"><c  r = \"A3\" s=\"2\"><v>1.5E-3</v></c><c r=\"B3\" t=\"n\">"
+      "<v>-2e+1</v></c><c r=\"D3\" t=\"str\"><f>A3*2</f><v>a&amp;b&lt;&gt;&quot;&apos;]</v></c>"
+      "</row>";
+  const std::vector<std::string> want = {"1|Sample|FeO|", "3|1.5E-3|-2e+1||a&b<>\"']"};
+  struct Case {
+    std::string name, xml;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"as a spreadsheet saves it",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<worksheet" + ns +
+           "><sheetData>" + row1 + row3 + "</sheetData></worksheet>",
+       want},
+      {"prefixed, indented, a byte order mark",
+       "\xEF\xBB\xBF<?xml version='1.0'?>\n<x:worksheet xmlns:x=\"urn:s\">\n <x:sheetData>\n"
+       "  <x:row r=\"1\"><x:c r=\"A1\"><x:v>7</x:v></x:c></x:row>\n </x:sheetData>\n"
+       "</x:worksheet>\n",
+       {"1|7"}},
+      {"a comment in a row",
+       "<worksheet><sheetData>" + row1.substr(0, 39) + "<!-- c -->" + row1.substr(39) + row3 +
+           "</sheetData></worksheet>",
+       want},
+      {"CDATA, a character reference and UTF-8 in a cell",
+       "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>F<![CDATA[o<]]>&#955;\xE2\x82\x89"
+       "</t></is></c><c><v>2</v></c></row>" + row3 + "</sheetData></worksheet>",
+       {"1|Fo<\xCE\xBB\xE2\x82\x89|2", want[1]}},
+      {"line ends between the cells, CR LF",
+       "<worksheet><sheetData>\r\n" + row1 + "\r\n" + row3 + "\r\n</sheetData></worksheet>", want},
+      {"another encoding",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row><c "
+       "t=\"inlineStr\"><is><t>\xE9</t></is></c></row></sheetData></worksheet>",
+       {"1|\xC3\xA9"}},
+  };
+  SharedStrings shared;
+  shared.add("Sample");
+  for (const Case& c : cases)
+    for (std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{64}, c.xml.size()})
+      EXPECT_EQ(sheetRows(c.xml, piece, shared), c.rows) << c.name << ", pieces of " << piece;
+}
+
+// Markup that is not well-formed, or a sheet the reader refuses, ends the read
+// as it does when expat walks the whole part (a comment first hands it over
+// at once): the same rows before it, the same message and line.
+TEST(XlsxReader, FaultsInTheMarkupAreToldAsExpatTellsThem) {
+  const std::string open = "<worksheet><sheetData>\n<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>\n";
+  const std::string close = "</sheetData></worksheet>";
+  const std::vector<std::string> faults = {
+      open + "<row r=\"2\"><c r=\"A2\"><v>2</v></x></row>" + close,
+      open + "<row r=\"2\" r=\"3\"></row>" + close,
+      open + "<row r=\"2\"><c r=\"A2\"><v>2</v></c></row>\n<!-- a -- b -->" + close,
+      open + close + "<worksheet/>",
+      open + close + "text",
+      open + "<row><c><v>1 & 2</v></c></row>" + close,
+      open + "<row><c><v>]]></v></c></row>" + close,
+      open + "<row><c><v>\x01</v></c></row>" + close,
+      open + "<row><c><v>\xC3(</v></c></row>" + close,
+      open + "<row><c a=\"<\"/></row>" + close,
+      open + "<row><c><v>1</v></c></row>",
+      open + "<row r=\"1\"/>" + close,
+      open + "<row><c r=\"B3\"><v>1</v></c></row>" + close,
+      open + "<row><c t=\"e\"><v>#N/A</v></c></row>" + close,
+      open + "<row><1c/></row>" + close,
+  };
+  SharedStrings shared;
+  for (const std::string& xml : faults) {
+    const std::vector<std::string> byExpat = sheetRows("<!---->" + xml, xml.size() + 7, shared);
+    ASSERT_GE(byExpat.size(), 2u) << xml;
+    EXPECT_EQ(byExpat.front(), "1|1") << xml;
+    EXPECT_NE(byExpat.back().find("mantlept: w.xlsx"), std::string::npos) << byExpat.back();
+    for (std::size_t piece : {std::size_t{1}, std::size_t{6}, xml.size()})
+      EXPECT_EQ(sheetRows(xml, piece, shared), byExpat) << xml << ", pieces of " << piece;
+  }
+}
+
 TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
   std::string xml =
       "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:a\"><x:sheetData>"
