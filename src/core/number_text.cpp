@@ -1,8 +1,10 @@
 #include "core/number_text.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <cctype>
@@ -50,31 +52,33 @@ void appendWholeNumber(std::string& out, float value) {
 }  // namespace
 
 void appendShortestFixed(std::string& out, float value) {
-  if (std::signbit(value)) out += '-';
+  // The text is made here and appended once: a float that is not whole is
+  // below 2^23 and above 1e-45, so its fixed text is under 64 characters.
+  char text[64];
+  char* to = text;
+  if (std::signbit(value)) *to++ = '-';
   const float magnitude = std::fabs(value);
   // A whole number is written with all its digits, as it is stored.
   if (magnitude == std::floor(magnitude)) {
-    if (magnitude < 1.8e19f) {  // exact in 64 bits
-      char text[24];
-      const auto end = std::to_chars(text, text + sizeof text,
-                                     static_cast<std::uint64_t>(magnitude)).ptr;
-      out.append(text, end);
-    } else {
+    if (magnitude >= 1.8e19f) {  // beyond 64 bits
+      out.append(text, to);
       appendWholeNumber(out, magnitude);
+      return;
     }
+    to = std::to_chars(to, text + sizeof text, static_cast<std::uint64_t>(magnitude)).ptr;
+    out.append(text, to);
     return;
   }
   // The shortest round-trip digits (and the nearest among them) from the
-  // library, in whatever notation it picks ("0.15", "1.5e-05"), read in place
-  // and rewritten without an exponent. A float that is not whole is below
-  // 2^23, so its text is short.
-  char text[48];
-  const char* const end = fmt::format_to_n(text, sizeof text, FMT_COMPILE("{}"), magnitude).out;
-  char digits[48];
+  // library, in whatever notation it picks ("0.15", "1.5e-05"), rewritten
+  // without an exponent.
+  char shortest[32];
+  const char* const end = fmt::format_to(shortest, FMT_COMPILE("{}"), magnitude);  // 13 at most
+  char digits[32];
   int count = 0;
   int point = -1;  // digits before the decimal point
   int exponent = 0;
-  for (const char* c = text; c != end; ++c) {
+  for (const char* c = shortest; c != end; ++c) {
     if (*c == '.') {
       point = count;
     } else if (*c == 'e') {
@@ -91,17 +95,82 @@ void appendShortestFixed(std::string& out, float value) {
   while (first < count && digits[first] == '0') ++first;
   point -= first;
   while (count > first && digits[count - 1] == '0' && count - first > point) --count;
-  const char* const significant = digits + first;
-  const int length = count - first;
+  const char* significant = digits + first;
+  const char* const last = digits + count;
   if (point <= 0) {
-    out += "0.";
-    out.append(static_cast<std::size_t>(-point), '0');
-    out.append(significant, static_cast<std::size_t>(length));
+    *to++ = '0';
+    *to++ = '.';
+    for (int k = point; k < 0; ++k) *to++ = '0';
   } else {
-    out.append(significant, static_cast<std::size_t>(point));
-    out += '.';
-    out.append(significant + point, static_cast<std::size_t>(length - point));
+    for (int k = 0; k < point; ++k) *to++ = *significant++;
+    *to++ = '.';
   }
+  while (significant != last) *to++ = *significant++;
+  out.append(text, to);
+}
+
+namespace {
+
+// a·b = p + e exactly (Dekker's product: no fused multiply-add, no overflow).
+void exactProduct(double a, double b, double& p, double& e) {
+  constexpr double kSplit = 134217729.0;  // 2^27 + 1
+  auto split = [](double x, double& hi, double& lo) {
+    const double c = kSplit * x;
+    hi = c - (c - x);
+    lo = x - hi;
+  };
+  double ah, al, bh, bl;
+  split(a, ah, al);
+  split(b, bh, bl);
+  p = a * b;
+  e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
+}
+
+}  // namespace
+
+void appendFixedDecimals(std::string& out, double v, int decimals) {
+  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+  const double x = std::fabs(v);
+  if (!(x < 1e9) || decimals < 0 || decimals > 6) {  // and what is not finite
+    fmt::format_to(std::back_inserter(out), "{:.{}f}", v, decimals);  // as printf
+    return;
+  }
+  // x·10^decimals = p + e exactly, below 2^53; its nearest whole number, a
+  // tie to the even one. p - floor(p) is exact, and so is frac - 0.5 for a
+  // frac of 0.25 or more; below that e (under half a unit of p) cannot reach
+  // the half. The sign of (frac - 0.5) + e is that of the exact sum.
+  double p = 0.0, e = 0.0;
+  exactProduct(x, kPowers[decimals], p, e);
+  const double whole = std::floor(p);
+  const double frac = p - whole;
+  auto n = static_cast<std::uint64_t>(whole);
+  if (frac >= 0.25) {
+    const double above = (frac - 0.5) + e;
+    if (above > 0.0 || (above == 0.0 && (n & 1u) != 0)) ++n;
+  }
+  char digits[24];
+  const auto d = static_cast<std::size_t>(decimals);
+  std::size_t len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+  if (std::signbit(v)) out += '-';
+  if (len <= d) {  // 0.0xy
+    out += '0';
+    out += '.';
+    out.append(d - len, '0');
+    out.append(digits, len);
+    return;
+  }
+  out.append(digits, len - d);
+  if (d == 0) return;
+  out += '.';
+  out.append(digits + (len - d), d);
+}
+
+void appendPrintfFixed(std::string& out, float value, int width, int decimals) {
+  const std::size_t start = out.size();
+  appendFixedDecimals(out, static_cast<double>(value), decimals);
+  const std::size_t length = out.size() - start;
+  if (length < static_cast<std::size_t>(width))
+    out.insert(start, static_cast<std::size_t>(width) - length, ' ');
 }
 
 void appendShortest(std::string& out, double value) {
