@@ -69,15 +69,23 @@ void appendShortestFixed(std::string& out, float value) {
     out.append(text, to);
     return;
   }
-  // The shortest round-trip digits (and the nearest among them) from the
-  // library, in whatever notation it picks ("0.15", "1.5e-05"), rewritten
-  // without an exponent.
-  char shortest[32];
-  const char* const end = fmt::format_to(shortest, FMT_COMPILE("{}"), magnitude);  // 13 at most
+  // The shortest round-trip digits (and the nearest among them) and their
+  // decimal exponent, from the library's shortest-digits algorithm.
   char digits[32];
   int count = 0;
   int point = -1;  // digits before the decimal point
   int exponent = 0;
+#if FMT_VERSION >= 90000 && FMT_VERSION < 120000
+  // The digits themselves, as the library's "{}" format would write them.
+  const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+  count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, decimal.significand).ptr -
+                           digits);
+  exponent = decimal.exponent;
+#else
+  // Read from the library's text, in whatever notation it picks ("0.15",
+  // "1.5e-05").
+  char shortest[32];
+  const char* const end = fmt::format_to(shortest, FMT_COMPILE("{}"), magnitude);  // 13 at most
   for (const char* c = shortest; c != end; ++c) {
     if (*c == '.') {
       point = count;
@@ -88,6 +96,7 @@ void appendShortestFixed(std::string& out, float value) {
       digits[count++] = *c;
     }
   }
+#endif
   if (point < 0) point = count;
   point += exponent;
   // Leading zeros of the digits (0.0015 -> "00015") do not count.
