@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "core/printable.hpp"
 #include "tables/text_cells.hpp"
@@ -126,8 +127,10 @@ bool same(std::string_view a, std::string_view b) {
   return true;
 }
 
+using Attributes = std::span<const Attribute>;
+
 template <std::size_t N>
-std::string_view attribute(const std::vector<Attribute>& atts, const char (&name)[N]) {
+std::string_view attribute(Attributes atts, const char (&name)[N]) {
   for (const Attribute& a : atts)
     if (is(withoutPrefix(a.name), name)) return a.value;
   return {};
@@ -356,7 +359,8 @@ constexpr bool isNameStart(int c) {
 constexpr bool space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Bytes of text the scanner passes on as they are: printable ASCII but the
-// markup's own '<', '&' and ']' (which may start "]]>"), and tab and line feed.
+// markup's own '<', '&' and ']' (which may start "]]>"), and tab; and a line
+// feed, one at a time.
 // The ASCII characters of names, too.
 struct Plain {
   bool text[256] = {};
@@ -366,7 +370,7 @@ struct Plain {
   constexpr Plain() {
     for (int c = 0x20; c < 0x7f; ++c) text[c] = value[c] = c != '<' && c != '&';
     text[']'] = false;
-    text['\t'] = text['\n'] = true;
+    text['\t'] = true;  // a line feed is counted apart
     for (int c = 0; c < 256; ++c) {
       nameStart[c] = isNameStart(c);
       name[c] = isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
@@ -423,13 +427,15 @@ struct SheetRows::Parser : ExpatOwner {
   long lines = 0;  // line ends walked
   std::vector<std::string> open;  // names of the open elements
   std::size_t openDepth = 0;
-  std::vector<Attribute> attributes;  // of the element being started
+  Attribute attributes[markup::kMaxAttributes];  // of the element being started
+  std::size_t attributeCount = 0;
+  std::vector<Attribute> expatAttributes;  // as many as expat gives
 
   std::string where(const std::string& cell) const {
     return "mantlept: " + fileName + ", cell " + cell + ": ";
   }
 
-  void startRow(const std::vector<Attribute>& atts) {
+  void startRow(Attributes atts) {
     std::string_view r = attribute(atts, "r");
     long number = lastRow + 1;
     if (!r.empty()) {
@@ -460,7 +466,7 @@ struct SheetRows::Parser : ExpatOwner {
     rowBytes = 0;
   }
 
-  void startCell(const std::vector<Attribute>& atts) {
+  void startCell(Attributes atts) {
     placeCell(attribute(atts, "r"));
     const std::string_view t = attribute(atts, "t");
     type = is(t, "s")           ? CellType::Shared
@@ -576,7 +582,7 @@ struct SheetRows::Parser : ExpatOwner {
     lastColumn = column;
   }
 
-  void start(std::string_view local, const std::vector<Attribute>& atts) {
+  void start(std::string_view local, Attributes atts) {
     if (replaying) return;
     ++depth;
     if (dataDepth == 0) {
@@ -793,7 +799,7 @@ struct SheetRows::Parser : ExpatOwner {
     while (q < e && nameChar(*q)) ++q;
     if (q == e) return 0;
     const std::string_view name(from, static_cast<std::size_t>(q - from));
-    attributes.clear();
+    attributeCount = 0;
     bool empty = false;
     for (;;) {
       const char* before = q;
@@ -825,10 +831,11 @@ struct SheetRows::Parser : ExpatOwner {
       while (q < e && *q != quote && markup::kPlain.value[static_cast<unsigned char>(*q)]) ++q;
       if (q == e) return 0;
       if (*q != quote) return -1;
-      if (attributes.size() == markup::kMaxAttributes) return -1;
-      for (const Attribute& a : attributes)
-        if (same(a.name, attributeName)) return -1;
-      attributes.push_back({attributeName, {valueFrom, static_cast<std::size_t>(q - valueFrom)}});
+      if (attributeCount == markup::kMaxAttributes) return -1;
+      for (std::size_t i = 0; i < attributeCount; ++i)
+        if (same(attributes[i].name, attributeName)) return -1;
+      attributes[attributeCount++] = {attributeName,
+                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
       ++q;
     }
     if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
@@ -837,7 +844,7 @@ struct SheetRows::Parser : ExpatOwner {
     if (!same(open[openDepth], name)) open[openDepth].assign(name);
     ++openDepth;
     lines += lineEnds;
-    start(withoutPrefix(name), attributes);
+    start(withoutPrefix(name), Attributes(attributes, attributeCount));
     checkHandlers();
     if (empty) {
       --openDepth;
@@ -907,8 +914,11 @@ struct SheetRows::Parser : ExpatOwner {
       }
       const char* q = p;
       while (q < e && markup::kPlain.text[static_cast<unsigned char>(*q)]) ++q;
-      if (q == p) return handOver(), false;
-      lines += std::count(p, q, '\n');
+      if (q == p) {
+        if (c != '\n') return handOver(), false;
+        ++lines;
+        ++q;
+      }
       text(p, static_cast<int>(q - p));
       checkHandlers();
       pos += static_cast<std::size_t>(q - p);
@@ -933,10 +943,10 @@ SheetRows::SheetRows(ByteSource read, const SharedStrings& shared, std::string f
       p,
       [](void* u, const XML_Char* name, const XML_Char** atts) {
         Parser& parser = parserOf(u);
-        parser.attributes.clear();
+        parser.expatAttributes.clear();
         for (std::size_t i = 0; atts[i] != nullptr; i += 2)
-          parser.attributes.push_back({atts[i], atts[i + 1]});
-        parser.start(localName(name), parser.attributes);
+          parser.expatAttributes.push_back({atts[i], atts[i + 1]});
+        parser.start(localName(name), parser.expatAttributes);
       },
       [](void* u, const XML_Char*) { parserOf(u).end(); });
   XML_SetCharacterDataHandler(
