@@ -364,11 +364,15 @@ constexpr bool space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n
 // The ASCII characters of names, too.
 struct Plain {
   bool text[256] = {};
-  bool value[256] = {};  // of an attribute's value: no tab or line feed either
+  // of an attribute's value between quotes or apostrophes: no tab or line
+  // feed either, nor the character that ends it
+  bool quoted[256] = {};
+  bool apostrophed[256] = {};
   bool nameStart[256] = {};
   bool name[256] = {};
   constexpr Plain() {
-    for (int c = 0x20; c < 0x7f; ++c) text[c] = value[c] = c != '<' && c != '&';
+    for (int c = 0x20; c < 0x7f; ++c) text[c] = quoted[c] = apostrophed[c] = c != '<' && c != '&';
+    quoted['"'] = apostrophed['\''] = false;
     text[']'] = false;
     text['\t'] = true;  // a line feed is counted apart
     for (int c = 0; c < 256; ++c) {
@@ -504,7 +508,7 @@ struct SheetRows::Parser : ExpatOwner {
     }
     column = letters > 0 && letters <= 3 ? column - 1 : -1;
     placed = column < 0 || column >= kMaxSheetColumns ? kOutside
-             : r.substr(letters) != rowDigits        ? kNotInRow
+             : !same(r.substr(letters), rowDigits)   ? kNotInRow
                                                      : column;
     if (placed < 0) ref.assign(r);
   }
@@ -782,12 +786,15 @@ struct SheetRows::Parser : ExpatOwner {
     if (q == e) return 0;
     long lineEnds = 0;
     if (*q == '/') {
-      const char* from = ++q;
-      while (q < e && nameChar(*q)) ++q;
-      const std::string_view name(from, static_cast<std::size_t>(q - from));
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      // The name of the element open, else not one the scanner takes.
+      if (openDepth == 0) return -1;
+      const std::string& name = open[openDepth - 1];
+      if (static_cast<std::size_t>(e - ++q) <= name.size()) return 0;
+      if (!same(std::string_view(q, name.size()), name) || nameChar(q[name.size()])) return -1;
+      for (q += name.size(); q < e && space(static_cast<unsigned char>(*q)); ++q)
+        lineEnds += *q == '\n';
       if (q == e) return 0;
-      if (*q != '>' || openDepth == 0 || !same(name, open[openDepth - 1])) return -1;
+      if (*q != '>') return -1;
       --openDepth;
       lines += lineEnds;
       end();
@@ -828,7 +835,8 @@ struct SheetRows::Parser : ExpatOwner {
       const char quote = *q;
       if (quote != '"' && quote != '\'') return -1;
       const char* valueFrom = ++q;
-      while (q < e && *q != quote && markup::kPlain.value[static_cast<unsigned char>(*q)]) ++q;
+      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
+      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
       if (q == e) return 0;
       if (*q != quote) return -1;
       if (attributeCount == markup::kMaxAttributes) return -1;
