@@ -372,9 +372,9 @@ struct Plain {
   bool name[256] = {};
   constexpr Plain() {
     for (int c = 0x20; c < 0x7f; ++c) text[c] = quoted[c] = apostrophed[c] = c != '<' && c != '&';
-    quoted['"'] = apostrophed['\''] = false;
-    text[']'] = false;
-    text['\t'] = true;  // a line feed is counted apart
+    quoted[int{'"'}] = apostrophed[int{'\''}] = false;
+    text[int{']'}] = false;
+    text[int{'\t'}] = true;  // a line feed is counted apart
     for (int c = 0; c < 256; ++c) {
       nameStart[c] = isNameStart(c);
       name[c] = isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
