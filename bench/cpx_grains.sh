@@ -67,3 +67,5 @@ printf '%-52s %8s %8s %8s\n' run "wall s" "cpu s" "peak MB"
 printf '%-52s %8s %8s %8s\n' "calc cpx.csv -p 48,44 ($CPX_GRAINS cpx)" "$cw" "$cc" "$cm"
 printf '%-52s %8s %8s %8s\n' "grains both.csv --fit-cpx ($CPX_GRAINS cpx + $CPX_GRAINS gt)" "$gw" "$gc" "$gm"
 awk -v g="$gw" -v c="$cw" 'BEGIN {printf "grains / calc wall time: %.2f (target: at most 2)\n", g / c}'
+awk -v g="$gc" -v c="$cc" 'BEGIN {printf "grains / calc CPU time:  %.2f\n", g / c}'
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"

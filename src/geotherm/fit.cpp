@@ -13,14 +13,14 @@ constexpr double kScanStep = 1.0;    // mW/m²
 // correlation near ±1 the variance along the geotherm can vanish.
 constexpr double kVarianceFloor = 0.01;
 
-// The misfit of a point to a geotherm of temperature T_K and slope dT/dP
-// (K/GPa) at the point's pressure.
-double misfit(double T_K, double slope, const Point& p) {
-  double dT = p.T_C - (T_K - kZeroCelsius);
-  double sT = p.sigmaT_C;
-  double sP = slope * p.sigmaP_GPa;
+// The misfit of a point (T_C ± sT_C, P ± sP_GPa, correlation rho) to a
+// geotherm of temperature T_K and slope dT/dP (K/GPa) at the point's pressure.
+[[gnu::always_inline]] inline double misfit(double T_K, double slope, double T_C, double sT,
+                                            double sP_GPa, double rho) {
+  double dT = T_C - (T_K - kZeroCelsius);
+  double sP = slope * sP_GPa;
   double uncorrelated = sT * sT + sP * sP;
-  double variance = uncorrelated - 2.0 * p.rho * sT * sP;
+  double variance = uncorrelated - 2.0 * rho * sT * sP;
   variance = std::max(variance, kVarianceFloor * uncorrelated);
   if (!(variance > 0.0)) return 0.0;
   return dT * dT / variance;
@@ -32,36 +32,41 @@ double misfit(double T_K, double slope, const Point& p) {
 // The sums are those of chiSquare(q0, points), to the last bit.
 class PlacedPoints {
  public:
-  PlacedPoints(const std::vector<Point>& points, const StopCheck& stopped) : points_(points) {
+  PlacedPoints(const std::vector<Point>& points, const StopCheck& stopped) {
     const Geotherm table = computeGeotherm(kMinHeatFlow);
-    places_.reserve(points.size());
+    placed_.reserve(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
       pollStop(stopped, i);
-      const double P = points[i].P_GPa;
-      places_.push_back({table.placeOfPressure(P), table.placeOfPressure(P + kSlopeStepGPa),
-                         table.placeOfPressure(P - kSlopeStepGPa)});
+      const Point& p = points[i];
+      placed_.push_back({table.placeOfPressure(p.P_GPa),
+                         table.placeOfPressure(p.P_GPa + kSlopeStepGPa),
+                         table.placeOfPressure(p.P_GPa - kSlopeStepGPa), p.T_C, p.sigmaT_C,
+                         p.sigmaP_GPa, p.rho});
     }
   }
 
   double chiSquare(double q0, const StopCheck& stopped) const {
     const Geotherm g = computeGeotherm(q0);
+    auto T = [&g](const TablePlace& at) { return g.temperatureAt(at); };
     double sum = 0.0;
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-      pollStop(stopped, i);
-      const Places& at = places_[i];
-      const double slope =
-          (g.temperatureAt(at.above) - g.temperatureAt(at.below)) / (2.0 * kSlopeStepGPa);
-      sum += misfit(g.temperatureAt(at.here), slope, points_[i]);
+    for (std::size_t start = 0; start < placed_.size(); start += 4096) {
+      pollStop(stopped, start);
+      const std::size_t end = std::min(placed_.size(), start + 4096);
+      for (std::size_t i = start; i < end; ++i) {
+        const Placed& p = placed_[i];
+        const double slope = (T(p.above) - T(p.below)) / (2.0 * kSlopeStepGPa);
+        sum += misfit(T(p.here), slope, p.T_C, p.sigmaT_C, p.sigmaP_GPa, p.rho);
+      }
     }
     return sum;
   }
 
  private:
-  struct Places {
+  struct Placed {
     TablePlace here, above, below;
+    double T_C, sigmaT_C, sigmaP_GPa, rho;
   };
-  const std::vector<Point>& points_;
-  std::vector<Places> places_;
+  std::vector<Placed> placed_;
 };
 
 // Golden-section search for the least chi² in [a, b].
@@ -115,7 +120,8 @@ double crossing(double from, double edge, double target, const PlacedPoints& poi
 }  // namespace
 
 double pointChiSquare(const Geotherm& g, const Point& p) {
-  return misfit(g.temperatureAtPressure(p.P_GPa), g.slopeAtPressure(p.P_GPa), p);
+  return misfit(g.temperatureAtPressure(p.P_GPa), g.slopeAtPressure(p.P_GPa), p.T_C, p.sigmaT_C,
+                p.sigmaP_GPa, p.rho);
 }
 
 double chiSquare(const Geotherm& g, const std::vector<Point>& points, const StopCheck& stopped) {

@@ -2,12 +2,13 @@
 // engine in single precision.
 #include "grains/clinopyroxene.hpp"
 
-#include <cstdio>
 #include <string_view>
 
 #include "core/number_text.hpp"
 #include "geotherm/model.hpp"
 #include "geotherm/points.hpp"
+#include "geotherm/summary.hpp"
+#include "grains/grain.hpp"
 #include "methods/catalogue.hpp"
 #include "minerals/formula.hpp"
 #include "report/flags.hpp"
@@ -17,21 +18,6 @@ namespace mantlept::grains {
 namespace {
 
 constexpr std::string_view kCriterionNames[] = {"a_CaCrTs", "t_site", "m_sites", "Cr2O3"};
-
-// The double of the shortest text that reads back to the float.
-double written(float v) {
-  std::string text;
-  appendShortestFixed(text, v);
-  double value = 0.0;
-  readDouble(text, value);
-  return value;
-}
-
-void appendFixed2(std::string& out, double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.2f", v);
-  out += buf;
-}
 
 }  // namespace
 
@@ -66,8 +52,8 @@ CpxGrain evaluateCpxGrain(const Association& a, const RunSettings& settings) {
   g.outcome = evaluatePair(prepared, settings, 0, work);
   const CombinationStatus status = g.outcome.status;
   if (status == CombinationStatus::Ok || status == CombinationStatus::Capped) {
-    g.T_C = written(g.outcome.result.temperature);
-    g.P_kbar = written(g.outcome.result.pressure);
+    g.T_C = asWritten(g.outcome.result.temperature);
+    g.P_kbar = asWritten(g.outcome.result.pressure);
     g.depth_km = geotherm::depthAtPressure(*g.P_kbar / 10.0);
   }
   const CationFormula& cpx = prepared.cat[Cpx];
@@ -91,7 +77,7 @@ void appendCpxGrainRow(std::string& out, const CpxGrain& g) {
   out += ',';
   if (g.P_kbar) appendShortest(out, g.outcome.result.pressure);
   out += ',';
-  if (g.depth_km) appendFixed2(out, *g.depth_km);
+  if (g.depth_km) geotherm::appendFixedDecimals(out, *g.depth_km, 2);
   for (float v : {g.aCaCrTs, g.tSite, g.mSites, g.Cr2O3}) {
     out += ',';
     appendShortest(out, v);

@@ -1,24 +1,79 @@
 // This module computes in double precision.
 #include "grains/grain.hpp"
 
-#include <string>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
+
+#include <fmt/format.h>
 
 #include "core/number_text.hpp"
+#include "geotherm/summary.hpp"
 #include "report/tidy_rows.hpp"
 
 namespace mantlept::grains {
 namespace {
 
-// The double nearest the shortest decimal that reads back to the float, so
-// that 0.07 read into single precision is 0.07 again at a class limit.
-double asWritten(float v) {
-  std::string text;
-  appendShortestFixed(text, v);
-  return std::strtod(text.c_str(), nullptr);
+// The double nearest the decimal `text` ([-]digits[.digits][e[+|-]digits]),
+// as strtod reads it. When the digits make an integer below 2^53 and the
+// power of ten lies within 10^±22, both are exact doubles and one correctly
+// rounded multiplication or division gives that double; otherwise strtod.
+double decimalValue(const char* text) {
+  constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+  const char* c = text;
+  const bool negative = *c == '-';
+  if (negative) ++c;
+  std::uint64_t digits = 0;
+  int exponent = 0, count = 0;
+  bool point = false;
+  for (;; ++c) {
+    if (*c == '.' && !point) {
+      point = true;
+    } else if (*c >= '0' && *c <= '9') {
+      digits = digits * 10 + static_cast<std::uint64_t>(*c - '0');
+      if (digits >= kExact) return std::strtod(text, nullptr);
+      ++count;
+      if (point) --exponent;
+    } else {
+      break;
+    }
+  }
+  if (*c == 'e') {
+    ++c;
+    const bool down = *c == '-';
+    if (*c == '-' || *c == '+') ++c;
+    int e = 0;
+    for (; *c >= '0' && *c <= '9' && e < 1000; ++c) e = e * 10 + (*c - '0');
+    exponent += down ? -e : e;
+  }
+  if (*c != '\0' || count == 0 || exponent < -22 || exponent > 22)
+    return std::strtod(text, nullptr);
+  const double whole = static_cast<double>(digits);
+  const double value = exponent < 0 ? whole / kPowers[-exponent] : whole * kPowers[exponent];
+  return negative ? -value : value;
 }
+
+}  // namespace
+
+double asWritten(float v) {
+  if (std::isfinite(v) && v == std::floor(v)) return static_cast<double>(v);  // written whole
+  char text[64];
+  if (std::isfinite(v)) {
+    // The shortest digits that read back to v, in the library's notation:
+    // the value the fixed notation of appendShortestFixed writes.
+    *fmt::format_to_n(text, sizeof text - 1, "{}", v).out = '\0';
+    return decimalValue(text);
+  }
+  std::string written;
+  appendShortestFixed(written, v);
+  return std::strtod(written.c_str(), nullptr);
+}
+
+namespace {
 
 std::optional<double> determined(float v) {
   if (!(v > 0.0f)) return std::nullopt;
@@ -27,19 +82,10 @@ std::optional<double> determined(float v) {
 
 constexpr int kDepthDecimals = 2;
 
-// A finite value with `decimals` decimals, never "-0.00".
-std::string fixedText(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  return s;
-}
-
 void appendFixed(std::string& out, const std::optional<double>& v, int decimals) {
   out += ',';
   if (!v || !std::isfinite(*v)) return;
-  out += fixedText(*v, decimals);
+  out += geotherm::fixed(*v, decimals);
 }
 
 void appendShortestDouble(std::string& out, const std::optional<double>& v) {
@@ -98,7 +144,7 @@ Grain evaluateGrain(const Association& a, const GrainSettings& s,
 
 double writtenDepth(double depth_km) {
   if (!std::isfinite(depth_km)) return depth_km;
-  return std::strtod(fixedText(depth_km, kDepthDecimals).c_str(), nullptr);
+  return decimalValue(geotherm::fixed(depth_km, kDepthDecimals).c_str());
 }
 
 std::string grainHeader() {

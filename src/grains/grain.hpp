@@ -30,6 +30,10 @@ struct Grain {
   std::optional<Projection> depth;
 };
 
+// The double nearest the shortest decimal that reads back to the float, so
+// that 0.07 read into single precision is 0.07 again at a class limit.
+double asWritten(float v);
+
 // The garnet of an association as its oxides, each the decimal the table
 // holds; an oxide the table left blank is not determined, a bdl cell is 0.
 // CaO, MgO and FeOt of 0 count as not determined too (no garnet lacks them).

@@ -1,6 +1,8 @@
 // This module computes in double precision.
 #include "run/grains_run.hpp"
 
+#include <deque>
+
 #include "geotherm/run.hpp"
 #include "run/sample_runner.hpp"
 
@@ -70,7 +72,8 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
   if (run.geotherm) projection.emplace(*run.geotherm);
 
   const RunSettings cpxSettings = grains::cpxSettings();
-  std::vector<grains::Grain> waiting;  // garnets held until the fit is known
+  // Garnets held until the fit is known; a deque grows without moving them.
+  std::deque<grains::Grain> waiting;
   auto addGarnet = [&](grains::Grain& grain) {
     if (!grain.ni_ppm) ++run.withoutNi;
     run.population.add(grain);

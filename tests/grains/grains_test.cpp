@@ -3,13 +3,19 @@
 // thermometers, the projection onto a geotherm, and the population's bins.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/number_text.hpp"
+#include "geotherm/summary.hpp"
 #include "grains/classes.hpp"
 #include "grains/grain.hpp"
 #include "grains/population.hpp"
@@ -379,6 +385,53 @@ TEST(Grain, NickelKeptAsReadAndFromNiO) {
   appendGrainRow(row, g);
   EXPECT_EQ(row.substr(0, row.find(',', 5) + 1), "KX-1,G4,");
   EXPECT_NE(row.find(",,,,,\n"), std::string::npos);  // no Ni: no T, no depth
+}
+
+// The numbers of a grain row, against the text they stand for read back by
+// the C library: the shortest text of a float, and printf's fixed decimals.
+TEST(GrainNumbers, ValuesAsTheirTextReadsBack) {
+  std::vector<float> floats = {0.0f, -0.0f, 0.07f, -0.07f, 5.0f, -3.0f, 1.5e-5f, 0.1f, 1e-30f,
+                               1.2345678e-20f, 3e38f, 16777217.0f, 0.333333343f, 1.4e-45f};
+  for (int k = 0; k <= 20000; ++k)  // oxides of two decimals as the tables read them
+    floats.push_back(std::strtof(std::to_string(k / 100.0).c_str(), nullptr));
+  std::mt19937 rng(5);
+  for (int i = 0; i < 200000; ++i) {
+    const float f = std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
+    if (std::isfinite(f)) floats.push_back(f);
+  }
+  for (float f : floats) {
+    std::string text;
+    appendShortestFixed(text, f);
+    const double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(asWritten(f)), std::bit_cast<std::uint64_t>(expected))
+        << text;
+  }
+
+  std::vector<double> doubles = {0.0,  -0.0,  -0.004, 0.005,        0.015,          0.125,
+                                 2.5,  1e300, -1e-300, 999999999.995, 1e9 + 0.5, 8.5e-7};
+  for (int k = -4000; k <= 4000; ++k)  // ties at every number of decimals
+    for (int j = 1; j <= 7; ++j) doubles.push_back(std::ldexp(2.0 * k + 1.0, -j));
+  std::uniform_real_distribution<double> depth(-10.0, 320.0);
+  for (int i = 0; i < 100000; ++i) doubles.push_back(depth(rng));
+  for (int i = 0; i < 20000; ++i)  // the cells printf rounds at, and their neighbours
+    for (double v : {std::round(depth(rng) * 1e4) / 1e4 + 5e-5, std::round(depth(rng) * 1e3) / 1e3 + 5e-4})
+      for (double u : {v, std::nextafter(v, 0.0), std::nextafter(v, 400.0)}) doubles.push_back(u);
+  for (double v : doubles) {
+    for (int decimals = 0; decimals <= 6; ++decimals) {
+      char text[400];
+      std::snprintf(text, sizeof text, "%.*f", decimals, v);
+      std::string printed;
+      geotherm::appendFixedDecimals(printed, v, decimals);
+      ASSERT_EQ(printed, text) << v;
+      if (printed.find_first_not_of("-0.") == std::string::npos && printed[0] == '-')
+        printed.erase(0, 1);
+      ASSERT_EQ(geotherm::fixed(v, decimals), printed) << v;
+      if (decimals != 2) continue;
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(writtenDepth(v)),
+                std::bit_cast<std::uint64_t>(std::strtod(printed.c_str(), nullptr)))
+          << v;
+    }
+  }
 }
 
 }  // namespace
