@@ -162,7 +162,12 @@ stop_time() {
   local pid=$! status=0 sent ended
   sleep "$delay"
   sent=$(date +%s.%N)
-  kill -s "$signal" "$pid"
+  if ! kill -s "$signal" "$pid" 2>/dev/null; then
+    wait "$pid" || status=$?
+    printf '%-26s ended (exit %d) before the %s at %3.1f s: take more work\n' "$name" "$status" \
+      "$signal" "$delay"
+    return
+  fi
   wait "$pid" || status=$?
   ended=$(date +%s.%N)
   printf '%-26s %s at %3.1f s: exit %d, %5.3f s after the signal, %d files left\n' "$name" \

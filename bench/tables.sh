@@ -11,6 +11,7 @@
 #
 #   bash bench/tables.sh                       # sizes 20000 and 100000
 #   SIZES=100000 REPEAT=5 OLD=/path/to/old/mantlept bash bench/tables.sh
+#   WORKBOOK=only bash bench/tables.sh         # the wide CSV and the workbook alone
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -21,6 +22,7 @@ SIZES=${SIZES:-"20000 100000"}
 SEED=${SEED:-5}
 REPEAT=${REPEAT:-3}
 OLD=${OLD:-}
+WORKBOOK=${WORKBOOK:-}
 
 if [ -z "${PROGRAM:-}" ]; then
   echo "== building ($BUILD, RelWithDebInfo as the README's build)"
@@ -66,15 +68,35 @@ one=(-p 1,1 -q --force)
 heavy=(-p 0705 -p 0502 -p 0204 -p 3629 -p 2421 -p 2216 -p 3830 -p 2533 -p 0613 -p 4034
   -p 4438 -p 0422 -x 5 --ferric -n 10 -q --force)
 for n in $SIZES; do
-  "$generator" "$SEED" "$n" >fixed.txt
   "$generator" "$SEED" "$n" --csv >wide.csv
-  "$generator" "$SEED" "$n" --spots spots
   python3 "$root/bench/csv_to_xlsx.py" wide.csv book.xlsx
-  cat fixed.txt wide.csv spots*.csv book.xlsx >/dev/null
+  cat wide.csv book.xlsx >/dev/null
   echo
   echo "== $n samples (seed $SEED), REPEAT=$REPEAT; MB/s = input MB / CPU s; ratios to the base row named"
   echo "| run | input MB | wall s | CPU s | MB/s | wall ratio | CPU ratio | peak KiB |"
   echo "|---|---|---|---|---|---|---|---|"
+  if [ "$WORKBOOK" = only ]; then
+    wide=$(measure "$program" calc wide.csv "${one[@]}" -o wide.out)
+    read -r ww wc _ <<<"$wide"
+    row "calc -p 1,1, wide CSV (base)" "$(mb wide.csv)" "$wide"
+    book=$(measure "$program" calc book.xlsx "${one[@]}" -o book.out)
+    same wide.out book.out "workbook against the CSV"
+    row "calc -p 1,1, workbook / wide CSV" "$(mb book.xlsx)" "$book" "$ww" "$wc"
+    if [ -n "$OLD" ]; then
+      old=$(measure "$OLD" calc wide.csv "${one[@]}" -o old.out)
+      same old.out wide.out "the old build against this one"
+      row "old build: calc -p 1,1, wide CSV / this build" "$(mb wide.csv)" "$old" "$ww" "$wc"
+      read -r ow oc _ <<<"$old"
+      oldbook=$(measure "$OLD" calc book.xlsx "${one[@]}" -o old-book.out)
+      same old-book.out book.out "workbook: the old build against this one"
+      row "old build: calc -p 1,1, workbook / old build's wide CSV" "$(mb book.xlsx)" "$oldbook" \
+        "$ow" "$oc"
+    fi
+    continue
+  fi
+  "$generator" "$SEED" "$n" >fixed.txt
+  "$generator" "$SEED" "$n" --spots spots
+  cat fixed.txt spots*.csv >/dev/null
   fixed=$(measure "$program" calc fixed.txt "${one[@]}" -o fixed.out)
   read -r fw fc _ <<<"$fixed"
   row "calc -p 1,1, fixed-column file (base)" "$(mb fixed.txt)" "$fixed"
@@ -107,6 +129,10 @@ for n in $SIZES; do
       "$(awk '{print $1}' <<<"$book")" "$(awk '{print $2}' <<<"$book")"
   fi
 done
+if [ "$WORKBOOK" = only ]; then
+  echo "(every output above agreed byte for byte with the one it is compared to)"
+  exit 0
+fi
 echo
 echo "== 12 pairs (the heavy answers' pairs, -x 5 --ferric -n 10) on the wide CSV of $n samples"
 echo "| run | input MB | wall s | CPU s | MB/s | wall ratio | CPU ratio | peak KiB |"

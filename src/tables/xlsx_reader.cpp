@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "core/printable.hpp"
 #include "tables/text_cells.hpp"
@@ -126,8 +127,10 @@ bool same(std::string_view a, std::string_view b) {
   return true;
 }
 
+using Attributes = std::span<const Attribute>;
+
 template <std::size_t N>
-std::string_view attribute(const std::vector<Attribute>& atts, const char (&name)[N]) {
+std::string_view attribute(Attributes atts, const char (&name)[N]) {
   for (const Attribute& a : atts)
     if (is(withoutPrefix(a.name), name)) return a.value;
   return {};
@@ -356,17 +359,22 @@ constexpr bool isNameStart(int c) {
 constexpr bool space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Bytes of text the scanner passes on as they are: printable ASCII but the
-// markup's own '<', '&' and ']' (which may start "]]>"), and tab and line feed.
+// markup's own '<', '&' and ']' (which may start "]]>"), and tab; and a line
+// feed, one at a time.
 // The ASCII characters of names, too.
 struct Plain {
   bool text[256] = {};
-  bool value[256] = {};  // of an attribute's value: no tab or line feed either
+  // of an attribute's value between quotes or apostrophes: no tab or line
+  // feed either, nor the character that ends it
+  bool quoted[256] = {};
+  bool apostrophed[256] = {};
   bool nameStart[256] = {};
   bool name[256] = {};
   constexpr Plain() {
-    for (int c = 0x20; c < 0x7f; ++c) text[c] = value[c] = c != '<' && c != '&';
-    text[']'] = false;
-    text['\t'] = text['\n'] = true;
+    for (int c = 0x20; c < 0x7f; ++c) text[c] = quoted[c] = apostrophed[c] = c != '<' && c != '&';
+    quoted[int{'"'}] = apostrophed[int{'\''}] = false;
+    text[int{']'}] = false;
+    text[int{'\t'}] = true;  // a line feed is counted apart
     for (int c = 0; c < 256; ++c) {
       nameStart[c] = isNameStart(c);
       name[c] = isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
@@ -423,13 +431,15 @@ struct SheetRows::Parser : ExpatOwner {
   long lines = 0;  // line ends walked
   std::vector<std::string> open;  // names of the open elements
   std::size_t openDepth = 0;
-  std::vector<Attribute> attributes;  // of the element being started
+  Attribute attributes[markup::kMaxAttributes];  // of the element being started
+  std::size_t attributeCount = 0;
+  std::vector<Attribute> expatAttributes;  // as many as expat gives
 
   std::string where(const std::string& cell) const {
     return "mantlept: " + fileName + ", cell " + cell + ": ";
   }
 
-  void startRow(const std::vector<Attribute>& atts) {
+  void startRow(Attributes atts) {
     std::string_view r = attribute(atts, "r");
     long number = lastRow + 1;
     if (!r.empty()) {
@@ -460,7 +470,7 @@ struct SheetRows::Parser : ExpatOwner {
     rowBytes = 0;
   }
 
-  void startCell(const std::vector<Attribute>& atts) {
+  void startCell(Attributes atts) {
     placeCell(attribute(atts, "r"));
     const std::string_view t = attribute(atts, "t");
     type = is(t, "s")           ? CellType::Shared
@@ -498,7 +508,7 @@ struct SheetRows::Parser : ExpatOwner {
     }
     column = letters > 0 && letters <= 3 ? column - 1 : -1;
     placed = column < 0 || column >= kMaxSheetColumns ? kOutside
-             : r.substr(letters) != rowDigits        ? kNotInRow
+             : !same(r.substr(letters), rowDigits)   ? kNotInRow
                                                      : column;
     if (placed < 0) ref.assign(r);
   }
@@ -576,7 +586,7 @@ struct SheetRows::Parser : ExpatOwner {
     lastColumn = column;
   }
 
-  void start(std::string_view local, const std::vector<Attribute>& atts) {
+  void start(std::string_view local, Attributes atts) {
     if (replaying) return;
     ++depth;
     if (dataDepth == 0) {
@@ -776,12 +786,15 @@ struct SheetRows::Parser : ExpatOwner {
     if (q == e) return 0;
     long lineEnds = 0;
     if (*q == '/') {
-      const char* from = ++q;
-      while (q < e && nameChar(*q)) ++q;
-      const std::string_view name(from, static_cast<std::size_t>(q - from));
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      // The name of the element open, else not one the scanner takes.
+      if (openDepth == 0) return -1;
+      const std::string& name = open[openDepth - 1];
+      if (static_cast<std::size_t>(e - ++q) <= name.size()) return 0;
+      if (!same(std::string_view(q, name.size()), name) || nameChar(q[name.size()])) return -1;
+      for (q += name.size(); q < e && space(static_cast<unsigned char>(*q)); ++q)
+        lineEnds += *q == '\n';
       if (q == e) return 0;
-      if (*q != '>' || openDepth == 0 || !same(name, open[openDepth - 1])) return -1;
+      if (*q != '>') return -1;
       --openDepth;
       lines += lineEnds;
       end();
@@ -793,7 +806,7 @@ struct SheetRows::Parser : ExpatOwner {
     while (q < e && nameChar(*q)) ++q;
     if (q == e) return 0;
     const std::string_view name(from, static_cast<std::size_t>(q - from));
-    attributes.clear();
+    attributeCount = 0;
     bool empty = false;
     for (;;) {
       const char* before = q;
@@ -822,13 +835,15 @@ struct SheetRows::Parser : ExpatOwner {
       const char quote = *q;
       if (quote != '"' && quote != '\'') return -1;
       const char* valueFrom = ++q;
-      while (q < e && *q != quote && markup::kPlain.value[static_cast<unsigned char>(*q)]) ++q;
+      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
+      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
       if (q == e) return 0;
       if (*q != quote) return -1;
-      if (attributes.size() == markup::kMaxAttributes) return -1;
-      for (const Attribute& a : attributes)
-        if (same(a.name, attributeName)) return -1;
-      attributes.push_back({attributeName, {valueFrom, static_cast<std::size_t>(q - valueFrom)}});
+      if (attributeCount == markup::kMaxAttributes) return -1;
+      for (std::size_t i = 0; i < attributeCount; ++i)
+        if (same(attributes[i].name, attributeName)) return -1;
+      attributes[attributeCount++] = {attributeName,
+                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
       ++q;
     }
     if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
@@ -837,7 +852,7 @@ struct SheetRows::Parser : ExpatOwner {
     if (!same(open[openDepth], name)) open[openDepth].assign(name);
     ++openDepth;
     lines += lineEnds;
-    start(withoutPrefix(name), attributes);
+    start(withoutPrefix(name), Attributes(attributes, attributeCount));
     checkHandlers();
     if (empty) {
       --openDepth;
@@ -907,8 +922,11 @@ struct SheetRows::Parser : ExpatOwner {
       }
       const char* q = p;
       while (q < e && markup::kPlain.text[static_cast<unsigned char>(*q)]) ++q;
-      if (q == p) return handOver(), false;
-      lines += std::count(p, q, '\n');
+      if (q == p) {
+        if (c != '\n') return handOver(), false;
+        ++lines;
+        ++q;
+      }
       text(p, static_cast<int>(q - p));
       checkHandlers();
       pos += static_cast<std::size_t>(q - p);
@@ -933,10 +951,10 @@ SheetRows::SheetRows(ByteSource read, const SharedStrings& shared, std::string f
       p,
       [](void* u, const XML_Char* name, const XML_Char** atts) {
         Parser& parser = parserOf(u);
-        parser.attributes.clear();
+        parser.expatAttributes.clear();
         for (std::size_t i = 0; atts[i] != nullptr; i += 2)
-          parser.attributes.push_back({atts[i], atts[i + 1]});
-        parser.start(localName(name), parser.attributes);
+          parser.expatAttributes.push_back({atts[i], atts[i + 1]});
+        parser.start(localName(name), parser.expatAttributes);
       },
       [](void* u, const XML_Char*) { parserOf(u).end(); });
   XML_SetCharacterDataHandler(
