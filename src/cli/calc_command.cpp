@@ -160,6 +160,7 @@ int runCalc(const CalcOptions& options, std::ostream& out, std::ostream& err) {
       progress.advance(1);
     };
     runSamples<SampleRows>(*input, each, work, consume);
+    progress.setTotal(input->total());  // a streamed table's, known at its end
     progress.finish();
     // A read cut short by a signal ends the input early: the stop, not the end.
     if (stopSignal == 0) stopSignal = static_cast<int>(stopRequested);

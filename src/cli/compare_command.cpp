@@ -100,6 +100,7 @@ int runCompare(const CompareOptions& o, std::ostream& out, std::ostream& err) {
     };
     compareSamples(*input, *run, tally, sampleThreads(o.threads), output,
                    [] { return stopRequested != 0; });
+    progress.setTotal(input->total());  // a streamed table's, known at its end
     progress.finish();
     // A read cut short by a signal ends the input early: the stop, not the end.
     if (stopRequested != 0)

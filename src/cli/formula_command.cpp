@@ -87,6 +87,7 @@ int runFormula(const FormulaOptions& o, std::ostream& out, std::ostream& err) {
           if (run.sites()) sites.add(s.siteRow);
         },
         stopped, sampleThreads(o.threads));
+    progress.setTotal(input->total());  // a streamed table's, known at its end
     progress.finish();
     if (!finished || stopRequested != 0)
       return fail("mantlept: stopped; no output file is left",

@@ -124,6 +124,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     };
     evaluateGrains(*input, request, run, garnet, cpx, err, stopped);
     const grains::Population& population = run.population;
+    progress.setTotal(input->total());  // a streamed table's, known at its end
     progress.finish();
     if (stopRequested != 0)
       return fail("mantlept: stopped; no output file is left",

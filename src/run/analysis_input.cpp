@@ -66,9 +66,10 @@ class TableInput final : public AnalysisInput {
       throw InputError(e.what());
     }
   }
-  // Tables are counted once gathered; a streamed table is not counted.
+  // Tables are counted once gathered; a streamed table once it has ended.
   std::uint64_t total() const override {
-    return gathered_ && !streamed_ ? compilation_.sampleCount() : 0;
+    if (streamed_) return tables_.front() ? 0 : streamedCount_;
+    return gathered_ ? compilation_.sampleCount() : 0;
   }
   bool fixedColumns() const override { return false; }
   void report(std::ostream& err, bool quiet) override { diagnostics_.print(err, quiet); }
@@ -138,7 +139,10 @@ class TableInput final : public AnalysisInput {
   bool nextStreamed(Association& a) {
     std::unique_ptr<tables::AssociationTable>& table = tables_.front();
     while (table) {
-      if (compilation_.nextHeld(a)) return true;
+      if (compilation_.nextHeld(a)) {
+        ++streamedCount_;
+        return true;
+      }
       if (!addRow(table)) break;
     }
     return compilation_.next(a);
@@ -161,6 +165,7 @@ class TableInput final : public AnalysisInput {
   tables::TableRow row_;
   bool gathered_ = false;
   bool streamed_ = false;
+  std::uint64_t streamedCount_ = 0;  // associations of a streamed table so far
 };
 
 std::unique_ptr<AnalysisInput> fixedColumnInput(std::unique_ptr<tables::OpenInput> input,

@@ -2,6 +2,7 @@
 // Test tables written to the temporary directory: text files, and .xlsx
 // workbooks put together with libzip from their minimal parts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <fstream>
@@ -12,7 +13,11 @@
 
 namespace mantlept::tables::testing {
 
-inline std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
+// Each test runs as a process of its own, several at once, and tests of one
+// file write files of one name: the process id keeps them apart.
+inline std::string tempPath(const std::string& name) {
+  return ::testing::TempDir() + "mantlept-" + std::to_string(::getpid()) + "-" + name;
+}
 
 inline std::string writeFile(const std::string& name, const std::string& content) {
   std::string path = tempPath(name);

@@ -72,7 +72,8 @@ TEST(Progress, AnObserverHearsTheBarsMadeWhileItIsSet) {
 
 // The commands count the samples of tables grouped by name before the first
 // one is done, and end on every sample done out of all of them; a single wide
-// table streams, its total not known (0) while its rows are done.
+// table streams, its total not known (0) while its rows are done, then told
+// at the end.
 TEST(Progress, CommandsTellTheTotalOfATable) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                     ("mantlept-progress-" + std::to_string(::getpid()));
@@ -93,7 +94,7 @@ TEST(Progress, CommandsTellTheTotalOfATable) {
   // the spots of a long table join by sample.
   struct Run {
     std::vector<const char*> args;
-    std::uint64_t samples, total;
+    std::uint64_t samples, total;  // the total told with the first sample
   };
   const Run runs[] = {{{"mantlept", "calc", table.c_str(), "-p", "31,5"}, 4, 0},
                       {{"mantlept", "grains", table.c_str()}, 4, 0},
@@ -107,8 +108,13 @@ TEST(Progress, CommandsTellTheTotalOfATable) {
     setProgressObserver({});
     EXPECT_EQ(status, 0) << args[1] << ": " << err.str();
     ASSERT_FALSE(heard.empty()) << args[1];
-    EXPECT_EQ(heard.front(), (std::pair<std::uint64_t, std::uint64_t>{1, total})) << args[1];
-    EXPECT_EQ(heard.back(), (std::pair<std::uint64_t, std::uint64_t>{samples, total})) << args[1];
+    EXPECT_EQ(heard.front().first, 1u) << args[1];
+    // A streamed table read to its end before its first sample is done (as
+    // the workers' batches read it) has its total then.
+    if (total != 0 || heard.front().second != samples) {
+      EXPECT_EQ(heard.front().second, total) << args[1];
+    }
+    EXPECT_EQ(heard.back(), (std::pair<std::uint64_t, std::uint64_t>{samples, samples})) << args[1];
   }
   std::filesystem::remove_all(dir);
 }
