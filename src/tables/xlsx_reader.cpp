@@ -352,6 +352,7 @@ namespace markup {
 constexpr std::size_t kMaxTag = 64 * 1024;  // longer tags are left to expat
 constexpr std::size_t kMaxDepth = 64;
 constexpr std::size_t kMaxAttributes = 32;
+inline const char kNotTaken = 0;  // where a walk that cannot go on points
 
 constexpr bool isNameStart(int c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
@@ -778,6 +779,90 @@ struct SheetRows::Parser : ExpatOwner {
     return true;
   }
 
+  // The attributes of a start tag from q (after its name) into `attributes`:
+  // the byte after the tag's end ('>' or "/>", `empty` then), nullptr when the
+  // tag runs past e, &kNotTaken when it is not one the scanner takes.
+  const char* attributeList(const char* q, const char* e, bool& empty, long& lineEnds) {
+    using markup::nameChar, markup::nameStart, markup::space;
+    attributeCount = 0;
+    for (;;) {
+      const char* before = q;
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      if (*q == '>') {
+        return q + 1;
+      }
+      if (*q == '/') {
+        if (q + 1 == e) return nullptr;
+        if (q[1] != '>') return &markup::kNotTaken;
+        empty = true;
+        return q + 2;
+      }
+      if (q == before || !nameStart(*q)) return &markup::kNotTaken;
+      const char* nameFrom = q;
+      while (q < e && nameChar(*q)) ++q;
+      const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      if (*q != '=') return &markup::kNotTaken;
+      for (++q; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      const char quote = *q;
+      if (quote != '"' && quote != '\'') return &markup::kNotTaken;
+      const char* valueFrom = ++q;
+      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
+      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
+      if (q == e) return nullptr;
+      if (*q != quote) return &markup::kNotTaken;
+      if (attributeCount == markup::kMaxAttributes) return &markup::kNotTaken;
+      for (std::size_t i = 0; i < attributeCount; ++i)
+        if (same(attributes[i].name, attributeName)) return &markup::kNotTaken;
+      attributes[attributeCount++] = {attributeName,
+                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
+      ++q;
+    }
+  }
+
+  // A cell as a spreadsheet writes it, at p and whole in [p, e), walked in
+  // one go: <c ...>, then <v>text</v> or nothing, then </c>; or <c .../>.
+  // Its length once walked; 0, with nothing walked, for any other shape,
+  // which tag() then walks.
+  long cell(const char* p, const char* e) {
+    if (e - p < 4 || p[1] != 'c' || !(markup::space(static_cast<unsigned char>(p[2])) ||
+                                      p[2] == '>' || p[2] == '/'))
+      return 0;
+    long lineEnds = 0;
+    bool empty = false;
+    const char* q = attributeList(p + 2, e, empty, lineEnds);
+    if (q == nullptr || q == &markup::kNotTaken) return 0;
+    const char *valueFrom = nullptr, *valueTo = nullptr;
+    if (!empty) {
+      if (e - q >= 3 && q[0] == '<' && q[1] == 'v' && q[2] == '>') {
+        valueFrom = q += 3;
+        while (q < e && markup::kPlain.text[static_cast<unsigned char>(*q)]) ++q;
+        valueTo = q;
+        if (e - q < 4 || std::memcmp(q, "</v>", 4) != 0) return 0;
+        q += 4;
+      }
+      if (e - q < 4 || std::memcmp(q, "</c>", 4) != 0) return 0;
+      q += 4;
+    }
+    lines += lineEnds;
+    start("c", Attributes(attributes, attributeCount));
+    checkHandlers();
+    if (valueFrom != nullptr) {
+      start("v", {});
+      checkHandlers();
+      if (valueTo > valueFrom) text(valueFrom, static_cast<int>(valueTo - valueFrom));
+      checkHandlers();
+      end();
+      checkHandlers();
+    }
+    end();
+    checkHandlers();
+    return q - p;
+  }
+
   // The tag at p (a '<'), whole in [p, e): its length once walked, 0 when it
   // runs past e, -1 when it is not one the scanner takes.
   long tag(const char* p, const char* e) {
@@ -806,46 +891,10 @@ struct SheetRows::Parser : ExpatOwner {
     while (q < e && nameChar(*q)) ++q;
     if (q == e) return 0;
     const std::string_view name(from, static_cast<std::size_t>(q - from));
-    attributeCount = 0;
     bool empty = false;
-    for (;;) {
-      const char* before = q;
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      if (*q == '>') {
-        ++q;
-        break;
-      }
-      if (*q == '/') {
-        if (q + 1 == e) return 0;
-        if (q[1] != '>') return -1;
-        q += 2;
-        empty = true;
-        break;
-      }
-      if (q == before || !nameStart(*q)) return -1;
-      const char* nameFrom = q;
-      while (q < e && nameChar(*q)) ++q;
-      const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      if (*q != '=') return -1;
-      for (++q; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      const char quote = *q;
-      if (quote != '"' && quote != '\'') return -1;
-      const char* valueFrom = ++q;
-      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
-      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
-      if (q == e) return 0;
-      if (*q != quote) return -1;
-      if (attributeCount == markup::kMaxAttributes) return -1;
-      for (std::size_t i = 0; i < attributeCount; ++i)
-        if (same(attributes[i].name, attributeName)) return -1;
-      attributes[attributeCount++] = {attributeName,
-                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
-      ++q;
-    }
+    const char* after = attributeList(q, e, empty, lineEnds);
+    if (after == nullptr || after == &markup::kNotTaken) return after == nullptr ? 0 : -1;
+    q = after;
     if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
     sawRoot = true;
     if (open.size() == openDepth) open.emplace_back();
@@ -878,6 +927,13 @@ struct SheetRows::Parser : ExpatOwner {
       const char* e = buffer.data() + end_;
       const char c = *p;
       if (c == '<') {
+        if (rowDepth != 0 && cellDepth == 0 && depth == rowDepth) {
+          const long walked = cell(p, e);
+          if (walked > 0) {
+            pos += static_cast<std::size_t>(walked);
+            continue;
+          }
+        }
         const long walked = tag(p, e);
         if (walked > 0) {
           pos += static_cast<std::size_t>(walked);

@@ -379,6 +379,10 @@ TEST(XlsxReader, OddShapesOfSheetsReadAsWritten) {
        {"1|Fo<\xCE\xBB\xE2\x82\x89|2", want[1]}},
       {"line ends between the cells, CR LF",
        "<worksheet><sheetData>\r\n" + row1 + "\r\n" + row3 + "\r\n</sheetData></worksheet>", want},
+      {"an entity in a value, a line end in a cell's tag",
+       "<worksheet><sheetData><row><c\nr=\"A1\"><v>1&lt;2</v></c><c\tr='B1'><v>3</v></c></row>"
+       "</sheetData></worksheet>",
+       {"1|1<2|3"}},
       {"another encoding",
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row><c "
        "t=\"inlineStr\"><is><t>\xE9</t></is></c></row></sheetData></worksheet>",
@@ -400,6 +404,8 @@ TEST(XlsxReader, FaultsInTheMarkupAreToldAsExpatTellsThem) {
   const std::vector<std::string> faults = {
       open + "<row r=\"2\"><c r=\"A2\"><v>2</v></x></row>" + close,
       open + "<row r=\"2\" r=\"3\"></row>" + close,
+      open + "<row r=\"2\"><c\nr=\"A2\"><v>2</v></c></x></row>" + close,
+      open + "<row r=\"2\"><c r=\"A2\" r=\"A2\"><v>2</v></c></row>" + close,
       open + "<row r=\"2\"><c r=\"A2\"><v>2</v></c></row>\n<!-- a -- b -->" + close,
       open + close + "<worksheet/>",
       open + close + "text",
