@@ -472,8 +472,20 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   void startCell(Attributes atts) {
-    placeCell(attribute(atts, "r"));
-    const std::string_view t = attribute(atts, "t");
+    // The first "r" and the first "t", in one pass.
+    std::string_view r, t;
+    bool hasR = false, hasT = false;
+    for (const Attribute& a : atts) {
+      const std::string_view local = withoutPrefix(a.name);
+      if (!hasR && is(local, "r")) {
+        r = a.value;
+        hasR = true;
+      } else if (!hasT && is(local, "t")) {
+        t = a.value;
+        hasT = true;
+      }
+    }
+    placeCell(r);
     type = is(t, "s")           ? CellType::Shared
            : is(t, "inlineStr") ? CellType::Inline
            : is(t, "b")         ? CellType::Logical
@@ -848,17 +860,17 @@ struct SheetRows::Parser : ExpatOwner {
       q += 4;
     }
     lines += lineEnds;
-    start("c", Attributes(attributes, attributeCount));
-    checkHandlers();
+    // What start() and end() do for these elements in a row, in short: the
+    // value, within one buffer, is far within a cell's limit.
+    cellDepth = ++depth;
+    startCell(Attributes(attributes, attributeCount));
     if (valueFrom != nullptr) {
-      start("v", {});
-      checkHandlers();
-      if (valueTo > valueFrom) text(valueFrom, static_cast<int>(valueTo - valueFrom));
-      checkHandlers();
-      end();
-      checkHandlers();
+      hasValue = true;
+      value.assign(valueFrom, static_cast<std::size_t>(valueTo - valueFrom));
     }
-    end();
+    cellDepth = 0;
+    endCell();
+    --depth;
     checkHandlers();
     return q - p;
   }
