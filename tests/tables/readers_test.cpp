@@ -317,19 +317,21 @@ TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
   }
 }
 
+// The bytes of `xml` in pieces of at most `piece` bytes.
+ByteSource inPieces(std::string xml, std::size_t piece) {
+  return [xml = std::move(xml), piece, at = std::size_t{0}](char* to, std::size_t size) mutable {
+    std::size_t n = std::min({size, piece, xml.size() - at});
+    std::copy_n(xml.data() + at, n, to);
+    at += n;
+    return n;
+  };
+}
+
 // The rows of a sheet given in pieces of `piece` bytes, each row as its cells
 // joined by '|' after its number, or the message the read ends with.
 std::vector<std::string> sheetRows(const std::string& xml, std::size_t piece,
                                    const SharedStrings& shared) {
-  std::size_t at = 0;
-  SheetRows rows(
-      [&](char* to, std::size_t size) {
-        std::size_t n = std::min({size, piece, xml.size() - at});
-        std::copy_n(xml.data() + at, n, to);
-        at += n;
-        return n;
-      },
-      shared, "w.xlsx", "sheet");
+  SheetRows rows(inPieces(xml, piece), shared, "w.xlsx", "sheet");
   std::vector<std::string> got;
   std::vector<std::string> cells;
   try {
@@ -443,15 +445,7 @@ TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
   shared.add("Sample");
   shared.add("SiO2");
   for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, xml.size()}) {
-    std::size_t at = 0;
-    SheetRows rows(
-        [&](char* to, std::size_t size) {
-          std::size_t n = std::min({size, piece, xml.size() - at});
-          std::copy_n(xml.data() + at, n, to);
-          at += n;
-          return n;
-        },
-        shared, "s.xlsx", "sheet");
+    SheetRows rows(inPieces(xml, piece), shared, "s.xlsx", "sheet");
     Rows got;
     std::vector<long> numbers;
     std::vector<std::string> cells;
