@@ -189,8 +189,7 @@ class Expat {
     if (!error_.empty()) return error_;
     const std::string line = std::to_string(XML_GetCurrentLineNumber(parser_));
     if (memory_.exceeded)
-      return unreadable(fileName_, part_ + ", line " + line +
-                                       ": a tag or comment longer than " +
+      return unreadable(fileName_, part_ + ", line " + line + ": a tag or comment longer than " +
                                        std::to_string(kMaxParserBytes >> 20) + " MB");
     return unreadable(fileName_,
                       part_ + ", line " + line + ": " + XML_ErrorString(XML_GetErrorCode(parser_)));
@@ -275,7 +274,8 @@ SharedParse& sharedOf(void* u) { return static_cast<SharedParse&>(*static_cast<E
 
 void SharedStrings::add(std::string_view text) {
   if (text.size() > kTextBlock) throw TableError("mantlept: a shared string longer than 1 MB");
-  if (count_ % kPlaceBlock == 0) places_.push_back(std::make_unique<std::string_view[]>(kPlaceBlock));
+  if (count_ % kPlaceBlock == 0)
+    places_.push_back(std::make_unique<std::string_view[]>(kPlaceBlock));
   std::string_view& place = places_.back()[count_ % kPlaceBlock];
   ++count_;
   if (text.empty()) return;  // held nowhere
@@ -429,7 +429,7 @@ struct SheetRows::Parser : ExpatOwner {
   bool replaying = false;  // expat is being shown the elements open at the hand-over
   std::string buffer;
   std::size_t pos = 0, end_ = 0;
-  long lines = 0;  // line ends walked
+  long lines = 0;                 // line ends walked
   std::vector<std::string> open;  // names of the open elements
   std::size_t openDepth = 0;
   Attribute attributes[markup::kMaxAttributes];  // of the element being started
@@ -521,8 +521,8 @@ struct SheetRows::Parser : ExpatOwner {
     }
     column = letters > 0 && letters <= 3 ? column - 1 : -1;
     placed = column < 0 || column >= kMaxSheetColumns ? kOutside
-             : !same(r.substr(letters), rowDigits)   ? kNotInRow
-                                                     : column;
+             : !same(r.substr(letters), rowDigits)    ? kNotInRow
+                                                      : column;
     if (placed < 0) ref.assign(r);
   }
 
@@ -715,7 +715,8 @@ struct SheetRows::Parser : ExpatOwner {
   void handOver() {
     scanning = false;
     replaying = true;
-    const std::string lineEnds(std::min<std::size_t>(static_cast<std::size_t>(lines), kChunk), '\n');
+    const std::string lineEnds(std::min<std::size_t>(static_cast<std::size_t>(lines), kChunk),
+                               '\n');
     for (long left = lines; left > 0; left -= static_cast<long>(lineEnds.size()))
       parser.parse(lineEnds.data(), std::min(lineEnds.size(), static_cast<std::size_t>(left)),
                    false);
@@ -741,8 +742,7 @@ struct SheetRows::Parser : ExpatOwner {
       pos += 3;
       head.remove_prefix(3);
     }
-    if (!head.starts_with("<?xml") || head.size() < 6 || !markup::space(head[5]))
-      return true;
+    if (!head.starts_with("<?xml") || head.size() < 6 || !markup::space(head[5])) return true;
     std::size_t at = 5;
     long lineEnds = 0;
     auto spaces = [&] {
@@ -774,10 +774,9 @@ struct SheetRows::Parser : ExpatOwner {
       at = close + 1;
       for (std::string_view a : allowed)
         if (a.size() == given.size() &&
-            std::equal(a.begin(), a.end(), given.begin(),
-                       [](char x, char y) {
-                         return x == y || (y >= 'a' && y <= 'z' && x == y - 'a' + 'A');
-                       }))
+            std::equal(a.begin(), a.end(), given.begin(), [](char x, char y) {
+              return x == y || (y >= 'a' && y <= 'z' && x == y - 'a' + 'A');
+            }))
           return true;
       return none();
     };
@@ -840,8 +839,8 @@ struct SheetRows::Parser : ExpatOwner {
   // Its length once walked; 0, with nothing walked, for any other shape,
   // which tag() then walks.
   long cell(const char* p, const char* e) {
-    if (e - p < 4 || p[1] != 'c' || !(markup::space(static_cast<unsigned char>(p[2])) ||
-                                      p[2] == '>' || p[2] == '/'))
+    if (e - p < 4 || p[1] != 'c' ||
+        !(markup::space(static_cast<unsigned char>(p[2])) || p[2] == '>' || p[2] == '/'))
       return 0;
     long lineEnds = 0;
     bool empty = false;
