@@ -1,7 +1,10 @@
 #include "core/number_text.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <cctype>
@@ -9,6 +12,7 @@
 #include <iterator>
 #include <vector>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>  // header-only: FMT_HEADER_ONLY comes with the library target
 
 namespace mantlept {
@@ -48,47 +52,134 @@ void appendWholeNumber(std::string& out, float value) {
 }  // namespace
 
 void appendShortestFixed(std::string& out, float value) {
-  if (std::signbit(value)) out += '-';
+  // The text is made here and appended once: a float that is not whole is
+  // below 2^23 and above 1e-45, so its fixed text is under 64 characters.
+  char text[64];
+  char* to = text;
+  if (std::signbit(value)) *to++ = '-';
   const float magnitude = std::fabs(value);
   // A whole number is written with all its digits, as it is stored.
   if (magnitude == std::floor(magnitude)) {
-    appendWholeNumber(out, magnitude);
+    if (magnitude >= 1.8e19f) {  // beyond 64 bits
+      out.append(text, to);
+      appendWholeNumber(out, magnitude);
+      return;
+    }
+    to = std::to_chars(to, text + sizeof text, static_cast<std::uint64_t>(magnitude)).ptr;
+    out.append(text, to);
     return;
   }
-  // The shortest round-trip digits (and the nearest among them) from the
-  // library, in whatever notation it picks; rewritten without an exponent.
-  const std::string text = fmt::format("{}", magnitude);
-  std::string digits;
+  // The shortest round-trip digits (and the nearest among them) and their
+  // decimal exponent, from the library's shortest-digits algorithm.
+  char digits[32];
+  int count = 0;
   int point = -1;  // digits before the decimal point
   int exponent = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.') {
-      point = static_cast<int>(digits.size());
-    } else if (c == 'e') {
-      exponent = std::stoi(text.substr(i + 1));
+#if FMT_VERSION >= 90000 && FMT_VERSION < 120000
+  // The digits themselves, as the library's "{}" format would write them.
+  const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+  count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, decimal.significand).ptr -
+                           digits);
+  exponent = decimal.exponent;
+#else
+  // Read from the library's text, in whatever notation it picks ("0.15",
+  // "1.5e-05").
+  char shortest[32];
+  const char* const end = fmt::format_to(shortest, FMT_COMPILE("{}"), magnitude);  // 13 at most
+  for (const char* c = shortest; c != end; ++c) {
+    if (*c == '.') {
+      point = count;
+    } else if (*c == 'e') {
+      std::from_chars(c + 1 + (c[1] == '+'), end, exponent);
       break;
     } else {
-      digits += c;
+      digits[count++] = *c;
     }
   }
-  if (point < 0) point = static_cast<int>(digits.size());
+#endif
+  if (point < 0) point = count;
   point += exponent;
   // Leading zeros of the digits (0.0015 -> "00015") do not count.
-  std::size_t first = digits.find_first_not_of('0');
-  point -= static_cast<int>(first);
-  digits.erase(0, first);
-  while (!digits.empty() && digits.back() == '0' && static_cast<int>(digits.size()) > point)
-    digits.pop_back();
+  int first = 0;
+  while (first < count && digits[first] == '0') ++first;
+  point -= first;
+  while (count > first && digits[count - 1] == '0' && count - first > point) --count;
+  const char* significant = digits + first;
+  const char* const last = digits + count;
   if (point <= 0) {
-    out += "0.";
-    out.append(static_cast<std::size_t>(-point), '0');
-    out += digits;
+    *to++ = '0';
+    *to++ = '.';
+    for (int k = point; k < 0; ++k) *to++ = '0';
   } else {
-    out.append(digits, 0, static_cast<std::size_t>(point));
-    out += '.';
-    out.append(digits, static_cast<std::size_t>(point));
+    for (int k = 0; k < point; ++k) *to++ = *significant++;
+    *to++ = '.';
   }
+  while (significant != last) *to++ = *significant++;
+  out.append(text, to);
+}
+
+namespace {
+
+// a·b = p + e exactly (Dekker's product: no fused multiply-add, no overflow).
+void exactProduct(double a, double b, double& p, double& e) {
+  constexpr double kSplit = 134217729.0;  // 2^27 + 1
+  auto split = [](double x, double& hi, double& lo) {
+    const double c = kSplit * x;
+    hi = c - (c - x);
+    lo = x - hi;
+  };
+  double ah, al, bh, bl;
+  split(a, ah, al);
+  split(b, bh, bl);
+  p = a * b;
+  e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
+}
+
+}  // namespace
+
+void appendFixedDecimals(std::string& out, double v, int decimals) {
+  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+  const double x = std::fabs(v);
+  if (!(x < 1e9) || decimals < 0 || decimals > 6) {  // and what is not finite
+    fmt::format_to(std::back_inserter(out), "{:.{}f}", v, decimals);  // as printf
+    return;
+  }
+  // x·10^decimals = p + e exactly, below 2^53; its nearest whole number, a
+  // tie to the even one. p - floor(p) is exact, and so is frac - 0.5 for a
+  // frac of 0.25 or more; below that e (under half a unit of p) cannot reach
+  // the half. The sign of (frac - 0.5) + e is that of the exact sum.
+  double p = 0.0, e = 0.0;
+  exactProduct(x, kPowers[decimals], p, e);
+  const double whole = std::floor(p);
+  const double frac = p - whole;
+  auto n = static_cast<std::uint64_t>(whole);
+  if (frac >= 0.25) {
+    const double above = (frac - 0.5) + e;
+    if (above > 0.0 || (above == 0.0 && (n & 1u) != 0)) ++n;
+  }
+  char digits[24];
+  const auto d = static_cast<std::size_t>(decimals);
+  std::size_t len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+  if (std::signbit(v)) out += '-';
+  if (len <= d) {  // 0.0xy
+    out += '0';
+    out += '.';
+    out.append(d - len, '0');
+    out.append(digits, len);
+    return;
+  }
+  out.append(digits, len - d);
+  if (d == 0) return;
+  out += '.';
+  out.append(digits + (len - d), d);
+}
+
+void appendPrintfFixed(std::string& out, float value, int width, int decimals) {
+  const std::size_t start = out.size();
+  appendFixedDecimals(out, static_cast<double>(value), decimals);
+  const std::size_t length = out.size() - start;
+  if (length < static_cast<std::size_t>(width))
+    out.insert(start, static_cast<std::size_t>(width) - length, ' ');
 }
 
 void appendShortest(std::string& out, double value) {

@@ -11,6 +11,14 @@ namespace mantlept {
 // (30000001024). Finite values only.
 void appendShortestFixed(std::string& out, float value);
 
+// Appends v with `decimals` decimals as printf's %.*f writes it: correctly
+// rounded, ties to even, "-0.00" for a small negative value.
+void appendFixedDecimals(std::string& out, double v, int decimals);
+
+// The same right-aligned in `width` characters, as printf's "%W.Df" (wider
+// when it does not fit).
+void appendPrintfFixed(std::string& out, float value, int width, int decimals);
+
 // Appends the shortest text that reads back to the double `value` (fixed or
 // with an exponent, whichever the value needs). Finite values only.
 void appendShortest(std::string& out, double value);

@@ -13,62 +13,6 @@
 
 namespace mantlept::geotherm {
 
-namespace {
-
-// a·b = p + e exactly (Dekker's product: no fused multiply-add, no overflow).
-void exactProduct(double a, double b, double& p, double& e) {
-  constexpr double kSplit = 134217729.0;  // 2^27 + 1
-  auto split = [](double x, double& hi, double& lo) {
-    const double c = kSplit * x;
-    hi = c - (c - x);
-    lo = x - hi;
-  };
-  double ah, al, bh, bl;
-  split(a, ah, al);
-  split(b, bh, bl);
-  p = a * b;
-  e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
-}
-
-}  // namespace
-
-void appendFixedDecimals(std::string& out, double v, int decimals) {
-  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-  const double x = std::fabs(v);
-  if (!(x < 1e9) || decimals < 0 || decimals > 6) {  // and what is not finite
-    fmt::format_to(std::back_inserter(out), "{:.{}f}", v, decimals);  // as printf
-    return;
-  }
-  // x·10^decimals = p + e exactly, below 2^53; its nearest whole number, a
-  // tie to the even one. p - floor(p) is exact, and so is frac - 0.5 for a
-  // frac of 0.25 or more; below that e (under half a unit of p) cannot reach
-  // the half. The sign of (frac - 0.5) + e is that of the exact sum.
-  double p = 0.0, e = 0.0;
-  exactProduct(x, kPowers[decimals], p, e);
-  const double whole = std::floor(p);
-  const double frac = p - whole;
-  auto n = static_cast<std::uint64_t>(whole);
-  if (frac >= 0.25) {
-    const double above = (frac - 0.5) + e;
-    if (above > 0.0 || (above == 0.0 && (n & 1u) != 0)) ++n;
-  }
-  char digits[24];
-  const auto d = static_cast<std::size_t>(decimals);
-  std::size_t len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
-  if (std::signbit(v)) out += '-';
-  if (len <= d) {  // 0.0xy
-    out += '0';
-    out += '.';
-    out.append(d - len, '0');
-    out.append(digits, len);
-    return;
-  }
-  out.append(digits, len - d);
-  if (d == 0) return;
-  out += '.';
-  out.append(digits + (len - d), d);
-}
-
 std::string fixed(double v, int decimals) {
   if (!std::isfinite(v)) v = 0.0;
   std::string s;

@@ -5,14 +5,11 @@
 #include <ostream>
 #include <string>
 
+#include "core/number_text.hpp"
 #include "geotherm/fit.hpp"
 #include "geotherm/model.hpp"
 
 namespace mantlept::geotherm {
-
-// Appends v with `decimals` decimals as printf's %.*f writes it: correctly
-// rounded, ties to even, "-0.00" for a small negative value.
-void appendFixedDecimals(std::string& out, double v, int decimals);
 
 // A number with fixed decimals, never "-0.0"; a value that is not finite is
 // written as 0.

@@ -77,7 +77,7 @@ void appendCpxGrainRow(std::string& out, const CpxGrain& g) {
   out += ',';
   if (g.P_kbar) appendShortest(out, g.outcome.result.pressure);
   out += ',';
-  if (g.depth_km) geotherm::appendFixedDecimals(out, *g.depth_km, 2);
+  if (g.depth_km) appendFixedDecimals(out, *g.depth_km, 2);
   for (float v : {g.aCaCrTs, g.tSite, g.mSites, g.Cr2O3}) {
     out += ',';
     appendShortest(out, v);

@@ -39,7 +39,8 @@ class FixedColumnInput final : public AnalysisInput {
 };
 
 // Tables: their rows gathered at the first association asked for and
-// grouped by the one rule of Compilation.
+// grouped by the one rule of Compilation; a single wide table, whose rows
+// join nothing, read row by row as its associations are asked for.
 class TableInput final : public AnalysisInput {
  public:
   explicit TableInput(const AnalysisOptions& options)
@@ -49,34 +50,62 @@ class TableInput final : public AnalysisInput {
   }
   bool next(Association& a) override {
     try {
-      if (!gathered_) gather();
-      return compilation_.next(a);
+      if (!gathered_) {
+        gathered_ = true;
+        // A single wide table joins nothing: its rows stream, none held.
+        streamed_ = tables_.size() == 1 && wide(*tables_.front());
+        if (streamed_) {
+          begin(*tables_.front());
+        } else {
+          gather();
+        }
+      }
+      return streamed_ ? nextStreamed(a) : compilation_.next(a);
     } catch (const tables::TableError& e) {
       throw InputError(e.what());
     }
   }
-  std::uint64_t total() const override { return gathered_ ? compilation_.sampleCount() : 0; }
+  // Tables are counted once gathered; a streamed table is not counted.
+  std::uint64_t total() const override {
+    return gathered_ && !streamed_ ? compilation_.sampleCount() : 0;
+  }
   bool fixedColumns() const override { return false; }
   void report(std::ostream& err, bool quiet) override { diagnostics_.print(err, quiet); }
 
  private:
-  void gather() {
-    gathered_ = true;
-    tables::TableRow row;
-    for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
-      compilation_.beginTable(
-          table->fileName(),
-          tables::tableRows(table->layout() == tables::AssociationTable::Layout::Wide,
-                            options_.rowsAlone));
-      const tables::RepeatedNames& names = compilation_.tableNames();
-      while (table->next(row)) {
-        if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
-        compilation_.add(row);
-        if (options_.repeatedNamesRefused && names.firstRow() != 0) refuse(*table, names);
-      }
+  static bool wide(const tables::AssociationTable& table) {
+    return table.layout() == tables::AssociationTable::Layout::Wide;
+  }
+  void begin(const tables::AssociationTable& table) {
+    compilation_.beginTable(table.fileName(), tables::tableRows(wide(table), options_.rowsAlone));
+  }
+  // Adds the next row of `table`; false at its end, which ends the table.
+  bool addRow(std::unique_ptr<tables::AssociationTable>& table) {
+    if (!table->next(row_)) {
       compilation_.endTable();
       table.reset();  // closes the file
+      return false;
     }
+    if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
+    compilation_.add(row_);
+    const tables::RepeatedNames& names = compilation_.tableNames();
+    if (options_.repeatedNamesRefused && names.firstRow() != 0) refuse(*table, names);
+    return true;
+  }
+  void gather() {
+    for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
+      begin(*table);
+      while (addRow(table)) {
+      }
+    }
+  }
+  bool nextStreamed(Association& a) {
+    std::unique_ptr<tables::AssociationTable>& table = tables_.front();
+    while (table) {
+      if (compilation_.nextHeld(a)) return true;
+      if (!addRow(table)) break;
+    }
+    return compilation_.next(a);
   }
 
   [[noreturn]] static void refuse(const tables::AssociationTable& table,
@@ -93,7 +122,9 @@ class TableInput final : public AnalysisInput {
   std::vector<std::unique_ptr<tables::AssociationTable>> tables_;
   tables::Compilation compilation_;
   AnalysisOptions options_;
+  tables::TableRow row_;
   bool gathered_ = false;
+  bool streamed_ = false;
 };
 
 std::unique_ptr<AnalysisInput> fixedColumnInput(std::unique_ptr<tables::OpenInput> input,

@@ -47,8 +47,9 @@ class AnalysisInput {
   virtual ~AnalysisInput() = default;
   // The next association; false at the end. Throws InputError.
   virtual bool next(Association& a) = 0;
-  // Samples in all, once known: for tables after the first `next` (their
-  // rows are all read then); 0 while not known and for the fixed-column file.
+  // Samples in all, once known: for tables grouped by name after the first
+  // `next` (their rows are all read then); 0 while not known, for a single
+  // wide table (read as it streams) and for the fixed-column file.
   virtual std::uint64_t total() const { return 0; }
   // True for the fixed-column analysis file.
   virtual bool fixedColumns() const = 0;

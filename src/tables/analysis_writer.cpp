@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/number_text.hpp"
 #include "tables/column_names.hpp"
 #include "tables/row_source.hpp"
 #include "tables/text_cells.hpp"
@@ -42,9 +43,7 @@ void appendAnalysisLines(std::string& out, const Association& a) {
         throw TableError("mantlept: sample \"" + printable(a.sample) +
                          "\": " + std::string(oxideName(k)) + " of " + kMineralNames[slot] + " (" +
                          std::to_string(v) + ") does not fit the 8 columns of its field");
-      char field[32];
-      std::snprintf(field, sizeof field, "%8.3f", v);
-      line += field;
+      appendPrintfFixed(line, a.ox[s][k], 8, 3);
     }
     appendText(line, a.info.descriptionText(), 32);
     out += line;

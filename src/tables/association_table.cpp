@@ -15,8 +15,8 @@ namespace {
 
 const char* const kMineralNames[kSlotCount] = {"Opx", "Cpx", "Ol", "Sp", "Gar", "R", "Ilm"};
 
-bool blank(const std::vector<std::string>& cells) {
-  for (const std::string& c : cells)
+bool blank(const std::vector<std::string_view>& cells) {
+  for (std::string_view c : cells)
     if (!trim(c).empty()) return false;
   return true;
 }
@@ -126,13 +126,14 @@ void AssociationTable::failRow(const std::string& what) const {
 AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics& diagnostics)
     : rows_(std::move(rows)), diagnostics_(diagnostics) {
   do {
-    if (!rows_->next(cells_)) fail("the table is empty (there is no header row)");
+    if (!rows_->nextViews(cells_)) fail("the table is empty (there is no header row)");
   } while (blank(cells_));
   // Known once the header has been read.
   decimalComma_ = rows_->delimiter() == ';' || rows_->delimiter() == '\t';
+  holdsNumbers_ = rows_->holdsNumbers();
   readText();
-  header_ = cells_;
-  for (std::string& h : header_) h = std::string(trim(h));
+  header_.clear();
+  for (std::string_view h : cells_) header_.emplace_back(trim(h));
   for (std::size_t i = 0; i < header_.size(); ++i)
     if (!header_[i].empty()) headerWidth_ = i + 1;
 
@@ -223,15 +224,20 @@ AssociationTable::AssociationTable(std::unique_ptr<RowSource> rows, Diagnostics&
 // A file that is not valid UTF-8 is Latin-1 (older database files are):
 // from the first cell that shows it on, every cell is turned into UTF-8.
 void AssociationTable::readText() {
-  if (rows_->delimiter() == 0) return;  // workbook text is UTF-8 already
-  for (std::string& cell : cells_) {
+  // Workbook text is UTF-8 already; most rows of text tables are ASCII.
+  if (rows_->delimiter() == 0 || rows_->rowIsAscii()) return;
+  if (converted_.size() < cells_.size()) converted_.resize(cells_.size());
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    std::string_view& cell = cells_[i];
     if (!highBytes(cell)) continue;
     if (!latin1_ && !isUtf8(cell)) {
       latin1_ = true;
       diagnostics_.note("latin1:" + rows_->fileName(),
                         rows_->fileName() + " is not UTF-8 text; it is read as Latin-1");
     }
-    if (latin1_) cell = latin1ToUtf8(cell);
+    if (!latin1_) continue;
+    converted_[i] = latin1ToUtf8(cell);
+    cell = converted_[i];
   }
 }
 
@@ -262,7 +268,7 @@ void AssociationTable::checkRowWidth() {
 
 bool AssociationTable::readRow() {
   for (;;) {
-    if (!rows_->next(cells_)) return false;
+    if (!rows_->nextViews(cells_)) return false;
     row_ = rows_->rowNumber();
     if (blank(cells_)) continue;
     if (startsReferences(cells_[0])) return false;
@@ -275,11 +281,11 @@ bool AssociationTable::readRow() {
 
 double AssociationTable::value(int column, int oxide, double factor, bool& isBlank,
                                double* read) {
-  const std::string& text = cells_[static_cast<std::size_t>(column)];
+  const std::string_view text = cells_[static_cast<std::size_t>(column)];
   isBlank = false;
   // A source that holds numbers hands them over as they are (NaN: empty).
   double held = 0;
-  const bool direct = rows_->number(static_cast<std::size_t>(column), held);
+  const bool direct = holdsNumbers_ && rows_->number(static_cast<std::size_t>(column), held);
   if (direct ? std::isnan(held) : text.empty()) {
     isBlank = true;
     return 0;

@@ -88,6 +88,7 @@ class AssociationTable {
   Diagnostics& diagnostics_;
   Layout layout_ = Layout::Long;
   bool decimalComma_ = false;
+  bool holdsNumbers_ = false;  // the source hands over numbers as well as text
   bool latin1_ = false;  // the file is not UTF-8
   std::vector<std::string> header_;
   std::size_t headerWidth_ = 0;  // up to the last named column
@@ -98,7 +99,8 @@ class AssociationTable {
   std::vector<Column> columns_;
   std::vector<std::vector<Column>> slotColumns_;  // [slot + 1]: the columns of each slot
 
-  std::vector<std::string> cells_;  // the current row
+  std::vector<std::string_view> cells_;  // the current row, as its source shows it
+  std::vector<std::string> converted_;    // its Latin-1 cells as UTF-8
   long row_ = 0;                    // its number
   bool ended_ = false;
   long dataRows_ = 0;

@@ -30,6 +30,7 @@ class ColumnarRows final : public RowSource {
   long rowNumber() const override { return static_cast<long>(row_); }
   const std::string& fileName() const override { return name_; }
   bool number(std::size_t column, double& value) const override;
+  bool holdsNumbers() const override { return true; }
 
  private:
   struct Column {

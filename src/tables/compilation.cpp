@@ -37,21 +37,46 @@ TableRows tableRows(bool wide, bool eachAlone) {
   return eachAlone ? TableRows::EachAlone : TableRows::Samples;
 }
 
-bool RepeatedNames::add(const std::string& name, long row) {
-  auto [at, fresh] = seen_.try_emplace(name, Seen{row, false});
-  if (fresh) return false;
-  if (!at->second.repeated) {
-    at->second.repeated = true;
-    sharing_ += 2;  // the first row of the name and this one
-  } else {
-    ++sharing_;
+void RepeatedNames::grow() {
+  std::vector<std::uint64_t> old = std::move(index_);
+  index_.assign(std::max<std::size_t>(1024, 2 * old.size()), 0);
+  for (std::uint64_t entry : old) {
+    if (entry == 0) continue;
+    std::size_t at = static_cast<std::size_t>(entry >> 32) & (index_.size() - 1);
+    while (index_[at] != 0) at = (at + 1) & (index_.size() - 1);
+    index_[at] = entry;
   }
-  if (firstRow_ == 0) firstName_ = name, firstRow_ = row, earlierRow_ = at->second.row;
-  return true;
+}
+
+bool RepeatedNames::add(std::string_view name, long row) {
+  if (index_.size() < 2 * (seen_.size() + 1)) grow();
+  const std::uint64_t hash = std::hash<std::string_view>{}(name) & 0xFFFFFFFFu;
+  std::size_t at = static_cast<std::size_t>(hash) & (index_.size() - 1);
+  for (; index_[at] != 0; at = (at + 1) & (index_.size() - 1)) {
+    const std::uint64_t entry = index_[at];
+    if ((entry >> 32) != hash) continue;
+    Seen& seen = seen_[static_cast<std::size_t>((entry & 0xFFFFFFFFu) - 1u)];
+    if (nameOf(seen) != name) continue;
+    if (!seen.repeated) {
+      seen.repeated = true;
+      sharing_ += 2;  // the first row of the name and this one
+    } else {
+      ++sharing_;
+    }
+    if (firstRow_ == 0) firstName_ = name, firstRow_ = row, earlierRow_ = seen.row;
+    return true;
+  }
+  Seen& seen = seen_.push();
+  seen = Seen{characters_.size(), static_cast<std::uint32_t>(name.size()), false, row};
+  characters_ += name;
+  index_[at] = hash << 32 | seen_.size();
+  return false;
 }
 
 void RepeatedNames::clear() {
-  std::unordered_map<std::string, Seen>().swap(seen_);  // gives the memory back
+  std::string().swap(characters_);  // gives the memory back
+  seen_ = BlockArray<Seen>();
+  std::vector<std::uint64_t>().swap(index_);
   sharing_ = 0;
   firstName_.clear();
   firstRow_ = earlierRow_ = 0;
@@ -208,11 +233,26 @@ void Compilation::endTable() {
 }
 
 bool Compilation::next(Association& a) {
+  if (take(a)) return true;
+  finish();
+  return false;
+}
+
+bool Compilation::nextHeld(Association& a) {
+  const bool taken = take(a);
+  if (next_ >= groups_.size()) {
+    groups_.clear();
+    descriptions_.clear();
+    sums_.clear();
+    next_ = 0;
+    tableStart_ = 0;
+  }
+  return taken;
+}
+
+bool Compilation::take(Association& a) {
   for (;;) {
-    if (next_ >= groups_.size()) {
-      finish();
-      return false;
-    }
+    if (next_ >= groups_.size()) return false;
     const Group& g = groups_[next_++];
     if (g.joined) continue;
     a.clear();

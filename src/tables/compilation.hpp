@@ -30,13 +30,19 @@ namespace mantlept::tables {
 enum class RimCore { All, Core, Rim };
 
 // A growing array in blocks of 4096 elements: growing never copies what is
-// there (no doubling peak of memory) and allocates seldom.
+// there (no doubling peak of memory) and allocates seldom. Elements past the
+// size are always as new.
 template <typename T>
 class BlockArray {
  public:
   T& push() {
-    if (size_ % kBlock == 0) blocks_.push_back(std::make_unique<T[]>(kBlock));
+    if (size_ / kBlock == blocks_.size()) blocks_.push_back(std::make_unique<T[]>(kBlock));
     return (*this)[size_++];
+  }
+  // Empties the array, keeping its blocks for what is pushed next.
+  void clear() {
+    for (std::size_t i = 0; i < size_; ++i) (*this)[i] = T{};
+    size_ = 0;
   }
   T& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
   const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
@@ -60,11 +66,12 @@ enum class TableRows {
 TableRows tableRows(bool wide, bool eachAlone);
 
 // The sample names of one table, to tell whether a name repeats. The names
-// are held (one entry per distinct name), never the rows.
+// are held (one entry per distinct name, its characters side by side in one
+// store), never the rows.
 class RepeatedNames {
  public:
   // Counts row `row` named `name`; true when an earlier row had the name.
-  bool add(const std::string& name, long row);
+  bool add(std::string_view name, long row);
   // Rows whose name another row has too (every row of a repeated name).
   long rowsSharing() const { return sharing_; }
   // The first repeat: the name, its row and the earlier row with that name.
@@ -75,10 +82,20 @@ class RepeatedNames {
 
  private:
   struct Seen {
-    long row;       // the first row of the name
+    std::uint64_t start;  // of the name in `characters_`
+    std::uint32_t length;
     bool repeated;  // a later row has it too
+    long row;       // the first row of the name
   };
-  std::unordered_map<std::string, Seen> seen_;
+  std::string_view nameOf(const Seen& seen) const {
+    return std::string_view(characters_).substr(seen.start, seen.length);
+  }
+  void grow();
+  std::string characters_;
+  BlockArray<Seen> seen_;
+  // The names by hash: open addressing, each slot the hash (high 32 bits)
+  // and the index in `seen_` + 1 (0: empty); at most half full.
+  std::vector<std::uint64_t> index_;
   long sharing_ = 0;
   std::string firstName_;
   long firstRow_ = 0, earlierRow_ = 0;
@@ -104,6 +121,11 @@ class Compilation {
   // The associations, after the last add; false at the end. The notes on
   // averaging and on samples without a usable mineral come with the end.
   bool next(Association& a);
+  // For rows that join nothing (a single wide table, read as it streams):
+  // the next association of the rows added so far, false when none is left;
+  // once all are taken their memory is used again. The end is still told by
+  // `next`, after `endTable`.
+  bool nextHeld(Association& a);
 
   std::size_t sampleCount() const { return groups_.size() - joined_; }
 
@@ -133,6 +155,7 @@ class Compilation {
   void place(std::size_t at, std::uint32_t group);
   std::uint32_t newGroup(const std::string& sample);
   void joinInto(std::uint32_t from, std::uint32_t into);
+  bool take(Association& a);  // the next group not joined into another
   void finish();
 
   Diagnostics& diagnostics_;

@@ -1,6 +1,7 @@
 #include "tables/delimited_reader.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace mantlept::tables {
@@ -8,6 +9,18 @@ namespace mantlept::tables {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+
+// No byte above 127, eight at a time.
+bool ascii(const char* p, std::size_t n) {
+  std::uint64_t any = 0;
+  for (; n >= 8; p += 8, n -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    any |= word;
+  }
+  for (; n > 0; ++p, --n) any |= static_cast<unsigned char>(*p);
+  return (any & 0x8080808080808080u) == 0;
+}
 
 }  // namespace
 
@@ -98,32 +111,61 @@ void DelimitedReader::detectDelimiter() {
 
 char DelimitedReader::delimiter() const { return delimiter_ ? delimiter_ : ','; }
 
-bool DelimitedReader::next(std::vector<std::string>& cells) {
+bool DelimitedReader::startRow() {
   if (!started_) {
     started_ = true;
     if (peek() == 0xEF && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) pos_ += 3;
     detectDelimiter();
   }
-  if (peek() < 0) {
+  if (peek() < 0) return false;
+  ++row_;
+  return true;
+}
+
+bool DelimitedReader::nextViews(std::vector<std::string_view>& cells) {
+  if (!startRow()) {
     cells.clear();
     return false;
   }
-  ++row_;
-  if (!nextPlainRow(cells)) nextRow(cells);
+  if (nextPlainRow(cells)) return true;
+  ascii_ = false;
+  nextRow(quoted_);
+  cells.assign(quoted_.begin(), quoted_.end());
+  return true;
+}
+
+bool DelimitedReader::next(std::vector<std::string>& cells) {
+  if (!nextViews(views_)) {
+    cells.clear();
+    return false;
+  }
+  cells.assign(views_.begin(), views_.end());
   return true;
 }
 
 // The common row: no quote, a line end within the buffer or the file's end,
-// cells well within the limits. Its cells are copied in one piece each into
-// the strings `cells` already has. False, having consumed nothing, for any
-// other row: nextRow reads it byte by byte, quotes, limits and all.
-bool DelimitedReader::nextPlainRow(std::vector<std::string>& cells) {
+// cells well within the limits. Its cells are views of the buffer, which
+// stays as it is until the next row is read. False, having consumed nothing,
+// for any other row: nextRow reads it byte by byte, quotes, limits and all.
+bool DelimitedReader::nextPlainRow(std::vector<std::string_view>& cells) {
   std::size_t scanned = 0;  // bytes after pos_ known to hold no line end
   const char* end = nullptr;
   for (;;) {
+    // A line feed or a carriage return (CRLF, or a lone CR) ends the row.
     const char* from = buffer_.data() + pos_;
     const std::size_t have = buffer_.size() - pos_;
     end = static_cast<const char*>(std::memchr(from + scanned, '\n', have - scanned));
+    const std::size_t before = end != nullptr ? static_cast<std::size_t>(end - from) : have;
+    if (const void* cr = std::memchr(from + scanned, '\r', before - scanned)) {
+      end = static_cast<const char*>(cr);
+      // A CR as the last byte read may be the first half of a CRLF: read on.
+      if (end + 1 == from + have && !eof_) {
+        scanned = have - 1;
+        if (fill()) continue;
+        end = buffer_.data() + pos_ + scanned;  // the file ends on it
+      }
+      break;
+    }
     if (end != nullptr) break;
     scanned = have;
     if (scanned > kMaxCell) return false;
@@ -133,39 +175,26 @@ bool DelimitedReader::nextPlainRow(std::vector<std::string>& cells) {
     }
   }
   const char* begin = buffer_.data() + pos_;
-  std::size_t length = static_cast<std::size_t>(end - begin);
+  const auto length = static_cast<std::size_t>(end - begin);
   if (length > kMaxCell) return false;
   if (std::memchr(begin, '"', length) != nullptr) return false;
-  // A carriage return ends the row too (CRLF, or a lone CR).
-  if (const void* cr = std::memchr(begin, '\r', length)) {
-    end = static_cast<const char*>(cr);
-    length = static_cast<std::size_t>(end - begin);
-  }
+  ascii_ = ascii(begin, length);
   const char delimiter = delimiter_;
-  std::size_t n = 0;
-  auto put = [&](const char* from, const char* to) {
-    if (n < cells.size()) {
-      cells[n].assign(from, to);
-    } else {
-      cells.emplace_back(from, to);
-    }
-    ++n;
-  };
+  cells.clear();
   const char* cell = begin;
   for (const char* c = begin; c != end; ++c) {
     if (*c != delimiter) continue;
-    if (n + 2 >= kMaxCells) return false;
-    put(cell, c);
+    if (cells.size() + 2 >= kMaxCells) return false;
+    cells.emplace_back(cell, static_cast<std::size_t>(c - cell));
     cell = c + 1;
   }
-  put(cell, end);
-  cells.resize(n);
-  // Past the row and its line end: CR, LF or CRLF.
+  cells.emplace_back(cell, static_cast<std::size_t>(end - cell));
+  // Past the row and its line end: CR, LF or CRLF, all within the buffer.
   pos_ += length;
   if (pos_ < buffer_.size()) {
     const bool cr = buffer_[pos_] == '\r';
     ++pos_;
-    if (cr && peek() == '\n') ++pos_;
+    if (cr && pos_ < buffer_.size() && buffer_[pos_] == '\n') ++pos_;
   }
   return true;
 }

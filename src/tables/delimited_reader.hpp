@@ -7,6 +7,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/row_source.hpp"
@@ -29,9 +30,11 @@ class DelimitedReader : public RowSource {
   DelimitedReader& operator=(const DelimitedReader&) = delete;
 
   bool next(std::vector<std::string>& cells) override;
+  bool nextViews(std::vector<std::string_view>& cells) override;
   long rowNumber() const override { return row_; }
   const std::string& fileName() const override { return fileName_; }
   char delimiter() const override;
+  bool rowIsAscii() const override { return ascii_; }
 
   // Closes `file` when the reader ends.
   void own(std::FILE* file) { owned_ = file; }
@@ -48,7 +51,8 @@ class DelimitedReader : public RowSource {
   int peek();  // the byte get() would return
   bool fill();
   void detectDelimiter();
-  bool nextPlainRow(std::vector<std::string>& cells);
+  bool startRow();  // false at the end
+  bool nextPlainRow(std::vector<std::string_view>& cells);
   void nextRow(std::vector<std::string>& cells);
 
   std::function<std::size_t(char*, std::size_t)> read_;
@@ -60,6 +64,9 @@ class DelimitedReader : public RowSource {
   bool started_ = false;
   mutable char delimiter_ = 0;
   long row_ = 0;
+  bool ascii_ = false;  // the row read last holds no byte above 127
+  std::vector<std::string> quoted_;      // a row read byte by byte
+  std::vector<std::string_view> views_;  // the row for `next`
 };
 
 }  // namespace mantlept::tables

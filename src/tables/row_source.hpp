@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mantlept::tables {
@@ -21,6 +22,16 @@ class RowSource {
   // The next row's cells (the header is the first row); false at the end.
   // Throws TableError.
   virtual bool next(std::vector<std::string>& cells) = 0;
+  // The same row as views of its cells, valid until the next row is asked
+  // for: a source that holds the row's text hands them out without a copy.
+  virtual bool nextViews(std::vector<std::string_view>& cells) {
+    if (!next(held_)) {
+      cells.clear();
+      return false;
+    }
+    cells.assign(held_.begin(), held_.end());
+    return true;
+  }
   // Row number of the row returned last, 1-based as a spreadsheet shows it.
   virtual long rowNumber() const = 0;
   // The file name, for messages.
@@ -34,6 +45,14 @@ class RowSource {
     (void)column, (void)value;
     return false;
   }
+  // True when `number` may hold numbers at all (false: every cell is text).
+  virtual bool holdsNumbers() const { return false; }
+  // True when the row returned last is known to be ASCII text throughout
+  // (no cell to check for Latin-1 or UTF-8).
+  virtual bool rowIsAscii() const { return false; }
+
+ private:
+  std::vector<std::string> held_;  // the row the views show, for a source that copies
 };
 
 }  // namespace mantlept::tables

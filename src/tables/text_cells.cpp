@@ -32,6 +32,10 @@ int columnOfReference(std::string_view reference) {
 }
 
 std::string_view trim(std::string_view text) {
+  // Most cells have nothing to trim: neither end is a blank or a byte of a
+  // no-break space.
+  auto plain = [](char c) { return c != ' ' && c != '\t' && c != '\xc2' && c != '\xa0'; };
+  if (text.empty() || (plain(text.front()) && plain(text.back()))) return text;
   constexpr std::string_view kNoBreakSpace = "\xc2\xa0";
   for (;;) {
     if (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -58,45 +62,7 @@ std::string printable(std::string_view text, std::size_t maxLength) {
   return mantlept::printable(text, maxLength);
 }
 
-namespace {
-
-// A plain decimal number ("-12.345", "0,5" with a decimal comma) of at most 15
-// significant digits: the digits as an integer and the count of decimals, so
-// that digits / 10^decimals is one correctly rounded division, the value
-// strtod gives. False for anything else (exponents, long numbers, text).
-bool readPlainDecimal(std::string_view text, bool decimalComma, double& value) {
-  static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::uint64_t digits = 0;
-  int count = 0, decimals = -1;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= '0' && c <= '9') {
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      if (++count > 15) return false;
-      if (decimals >= 0) ++decimals;
-    } else if ((c == '.' || (c == ',' && decimalComma)) && decimals < 0) {
-      decimals = 0;
-    } else {
-      return false;
-    }
-  }
-  if (count == 0) return false;
-  value = static_cast<double>(digits) / kPow10[decimals < 0 ? 0 : decimals];
-  if (negative) value = -value;
-  return true;
-}
-
-}  // namespace
-
-CellValue readCell(std::string_view text, bool decimalComma) {
-  text = trim(text);
-  if (text.empty()) return {CellValue::Zero, 0};
-  double plain = 0;
-  if (readPlainDecimal(text, decimalComma, plain)) return {CellValue::Number, plain};
+CellValue readOtherCell(std::string_view text, bool decimalComma) {
   std::string lower;
   for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   static constexpr std::array<std::string_view, 7> kZeroWords = {

@@ -2,6 +2,7 @@
 // (minutes each); run by hand after touching the number text or the logarithm:
 //   mantlept_float_checks log10      every positive finite float: log10Real = log10f
 //   mantlept_float_checks shortest   every finite float: appendShortestFixed = to_chars
+//   mantlept_float_checks fixed3     every float below 10^4 in size: appendPrintfFixed = %8.3f
 // Prints the count of differences and the first few, exits 1 on any.
 #include <charconv>
 #include <cmath>
@@ -66,12 +67,30 @@ int checkShortest() {
   return report("shortest", checked, differ);
 }
 
+int checkFixed3() {
+  std::uint64_t differ = 0, checked = 0;
+  std::string ours;
+  char buffer[64];
+  for (std::uint64_t b = 0; b <= 0xffffffffu; ++b) {
+    const float x = fromBits(static_cast<std::uint32_t>(b));
+    if (!(std::fabs(x) < 1e4f)) continue;
+    ++checked;
+    ours.clear();
+    mantlept::appendPrintfFixed(ours, x, 8, 3);
+    std::snprintf(buffer, sizeof buffer, "%8.3f", static_cast<double>(x));
+    if (ours != buffer && ++differ <= 5)
+      std::printf("x=%a printf=%s ours=%s\n", static_cast<double>(x), buffer, ours.c_str());
+  }
+  return report("fixed3", checked, differ);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "log10") return checkLog10();
   if (what == "shortest") return checkShortest();
-  std::fprintf(stderr, "usage: mantlept_float_checks log10|shortest\n");
+  if (what == "fixed3") return checkFixed3();
+  std::fprintf(stderr, "usage: mantlept_float_checks log10|shortest|fixed3\n");
   return 2;
 }

@@ -421,7 +421,7 @@ TEST(GrainNumbers, ValuesAsTheirTextReadsBack) {
       char text[400];
       std::snprintf(text, sizeof text, "%.*f", decimals, v);
       std::string printed;
-      geotherm::appendFixedDecimals(printed, v, decimals);
+      appendFixedDecimals(printed, v, decimals);
       ASSERT_EQ(printed, text) << v;
       if (printed.find_first_not_of("-0.") == std::string::npos && printed[0] == '-')
         printed.erase(0, 1);

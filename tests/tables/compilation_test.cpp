@@ -296,6 +296,67 @@ TEST(Compilation, RepeatedNamesCounted) {
   EXPECT_EQ(names.rowsSharing(), 0);
 }
 
+// Names held side by side: prefixes of each other, the empty name and names
+// met again after the store has grown many times over are all told apart.
+TEST(Compilation, RepeatedNamesAmongManyNames) {
+  RepeatedNames names;
+  long row = 2;
+  for (int i = 0; i < 20000; ++i) EXPECT_FALSE(names.add("G" + std::to_string(i), row++)) << i;
+  EXPECT_FALSE(names.add("", row++));
+  EXPECT_FALSE(names.add("G", row++));
+  EXPECT_TRUE(names.add("G1", row++));       // row 3
+  EXPECT_TRUE(names.add("G19999", row++));   // row 20001
+  EXPECT_TRUE(names.add("", row++));
+  EXPECT_FALSE(names.add("G20000", row++));
+  EXPECT_EQ(names.rowsSharing(), 6);
+  EXPECT_EQ(names.firstName(), "G1");
+  EXPECT_EQ(names.earlierRow(), 3);
+}
+
+// Rows taken as they are added (a single wide table streaming): each row's
+// association holds its own minerals and description only, never what an
+// earlier row left in the memory it reuses.
+TEST(Compilation, HeldRowsTakenAsTheyCome) {
+  Diagnostics d;
+  AssociationTable table(
+      openTable(writeFile("stream.csv",
+                          "Sample,Description,MgO_Ol,SiO2_Gt,CaO_Gt\n"
+                          "A,first,49,42,5\nB,,50,,\nA,,,41.5,4.5\nC,,,,\nD,last,48,,\n"),
+                ""),
+      d);
+  Compilation compilation(d, RimCore::All);
+  compilation.beginTable("stream.csv", TableRows::Samples);
+  std::vector<Association> taken;
+  TableRow row;
+  Association a;
+  while (table.next(row)) {
+    compilation.add(row);
+    while (compilation.nextHeld(a)) taken.push_back(a);
+  }
+  compilation.endTable();
+  EXPECT_FALSE(compilation.next(a));
+  ASSERT_EQ(taken.size(), 4u);  // C has no analysis
+  const char* samples[] = {"A", "B", "A", "D"};
+  const float olivineMgO[] = {49, 50, 0, 48}, garnetSiO2[] = {42, 0, 41.5f, 0};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(taken[i].sample, samples[i]) << i;
+    EXPECT_EQ(taken[i].ox[Ol].MgO, olivineMgO[i]) << i;
+    EXPECT_EQ(taken[i].ox[Gar].SiO2, garnetSiO2[i]) << i;
+    EXPECT_EQ(taken[i].present[Gar], garnetSiO2[i] > 0) << i;
+  }
+  auto description = [&](std::size_t i) {
+    std::string_view text = taken[i].info.descriptionText();
+    return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+  };
+  EXPECT_EQ(taken[2].ox[Gar].MgO, 0.0f);  // the memory of B's olivine, reused
+  EXPECT_EQ(description(0), "first");
+  EXPECT_EQ(description(1), "");
+  EXPECT_EQ(description(3), "last");
+  const std::string notes = printed(d);
+  EXPECT_NE(notes.find("2 rows share a sample name"), std::string::npos) << notes;
+  EXPECT_NE(notes.find("1 sample has no analysis"), std::string::npos) << notes;
+}
+
 TEST(Compilation, NickelInPpmWhereARowHasIt) {
   Diagnostics d;
   std::vector<Association> all = compile(

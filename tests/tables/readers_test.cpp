@@ -38,6 +38,7 @@ TEST(DelimitedReader, QuotingLineEndsAndDelimiters) {
     Rows rows;
   } cases[] = {
       {"a,b\n1,2\n", ',', {{"a", "b"}, {"1", "2"}}},
+      {"a,b\r1,2\r", ',', {{"a", "b"}, {"1", "2"}}},  // lone CRs, the last at the end
       {"\xEF\xBB\xBFSample;SiO2\r\nA;57,62\r\n", ';', {{"Sample", "SiO2"}, {"A", "57,62"}}},
       {"a\tb,c\td\n1\t2,3", '\t', {{"a", "b,c", "d"}, {"1", "2,3"}}},
       {"\"a,b;c\";d;e\n", ';', {{"a,b;c", "d", "e"}}},
