@@ -20,18 +20,33 @@ REPEAT=${REPEAT:-3}
 # shellcheck source=bench/timing.sh
 source "$root/bench/timing.sh"
 
-echo "== building ($BUILD, RelWithDebInfo as the README's build)"
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate >/dev/null
+if [ -z "${PROGRAM:-}" ]; then
+  echo "== building ($BUILD, RelWithDebInfo as the README's build)"
+  cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate >/dev/null
+fi
 program=${PROGRAM:-$root/$BUILD/mantlept}
-generator=$root/$BUILD/bench/mantlept_generate
+generator=${GENERATOR:-$root/$BUILD/bench/mantlept_generate}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mantlept-formula-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 "$generator" "$SEED" "$SAMPLES" --csv >t.csv
 
-printf '%-46s %8s %10s %8s\n' run "wall s" "samples/s" "peak MB"
+# Least CPU time (user + system, s) of REPEAT runs of "$@".
+best_cpu() {
+  local best="" c
+  for _ in $(seq "$REPEAT"); do
+    rm -f out.csv sites.csv
+    /usr/bin/time -f "%U %S" -o cpu.txt "$@" >/dev/null 2>&1
+    c=$(awk '{print $1 + $2}' cpu.txt)
+    best=$(awk -v a="$best" -v b="$c" 'BEGIN { print (a == "" || b < a) ? b : a }')
+  done
+  echo "$best"
+}
+
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-46s %8s %8s %10s %8s\n' run "wall s" "CPU s" "samples/s" "peak MB"
 calc_wall=""
 for run in calc formula sites charge; do
   case $run in
@@ -43,12 +58,13 @@ for run in calc formula sites charge; do
       label="formula -o --ferric charge-balance" ;;
   esac
   wall=$(best_wall "${cmd[@]}")
+  cpu=$(best_cpu "${cmd[@]}")
   mb=$(peak_mb "${cmd[@]}")
   rate=$(awk -v n="$SAMPLES" -v w="$wall" 'BEGIN {printf "%d", n / w}')
-  printf '%-46s %8s %10s %8s\n' "$label" "$wall" "$rate" "$mb"
-  [ "$run" = calc ] && calc_wall=$wall
-  [ "$run" = formula ] && awk -v f="$wall" -v c="$calc_wall" \
-    'BEGIN {printf "  formula / calc (wall time): %.2f\n", f / c}'
+  printf '%-46s %8s %8s %10s %8s\n' "$label" "$wall" "$cpu" "$rate" "$mb"
+  [ "$run" = calc ] && calc_wall=$wall calc_cpu=$cpu
+  [ "$run" = formula ] && awk -v f="$wall" -v c="$calc_wall" -v fc="$cpu" -v cc="$calc_cpu" \
+    'BEGIN {printf "  formula / calc: %.2f in wall time, %.2f in CPU time\n", f / c, fc / cc}'
 done
 rows=$("$program" formula t.csv -q | wc -l)
 echo "  ($((rows - 1)) formula rows for $SAMPLES samples)"

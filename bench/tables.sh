@@ -27,10 +27,11 @@ WORKBOOK=${WORKBOOK:-}
 if [ -z "${PROGRAM:-}" ]; then
   echo "== building ($BUILD, RelWithDebInfo as the README's build)"
   cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANTLEPT_TESTS=OFF >/dev/null
-  cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate >/dev/null
+  cmake --build "$BUILD" -j "$JOBS" --target mantlept mantlept_generate mantlept_read >/dev/null
 fi
 program=${PROGRAM:-$root/$BUILD/mantlept}
 generator=${GENERATOR:-$root/$BUILD/bench/mantlept_generate}
+reader=${READER:-$(dirname "$generator")/mantlept_read}  # reading alone
 [ -x /usr/bin/time ] || { echo "GNU time (/usr/bin/time) is needed" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mantlept-tables-XXXXXX")
@@ -108,6 +109,20 @@ for n in $SIZES; do
   same fixed.out wide.out "wide CSV against the fixed-column file"
   read -r ww wc _ <<<"$wide"
   row "calc -p 1,1, wide CSV / fixed-column" "$(mb wide.csv)" "$wide" "$fw" "$fc"
+  if [ -x "$reader" ]; then
+    # Reading alone: the associations of each input, nothing computed or written.
+    readFixed=$(measure "$reader" fixed.txt)
+    row "reading alone, fixed-column file" "$(mb fixed.txt)" "$readFixed"
+    readWide=$(measure "$reader" wide.csv)
+    row "reading alone, wide CSV / fixed-column" "$(mb wide.csv)" "$readWide" \
+      "$(awk '{print $1}' <<<"$readFixed")" "$(awk '{print $2}' <<<"$readFixed")"
+    readSpots=$(measure "$reader" spots1.csv spots2.csv spots3.csv)
+    row "reading alone, three spot tables / wide CSV" "$(mb spots1.csv spots2.csv spots3.csv)" \
+      "$readSpots" "$(awk '{print $1}' <<<"$readWide")" "$(awk '{print $2}' <<<"$readWide")"
+    readBook=$(measure "$reader" book.xlsx)
+    row "reading alone, workbook / wide CSV" "$(mb book.xlsx)" "$readBook" \
+      "$(awk '{print $1}' <<<"$readWide")" "$(awk '{print $2}' <<<"$readWide")"
+  fi
   spots=$(measure "$program" calc spots1.csv spots2.csv spots3.csv "${one[@]}" -o spots.out)
   same <(tail -n +2 wide.out | sort) <(tail -n +2 spots.out | sort) "three spot tables"
   row "calc -p 1,1, three spot tables / wide CSV" "$(mb spots1.csv spots2.csv spots3.csv)" \

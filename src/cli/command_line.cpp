@@ -153,6 +153,21 @@ void addFerric(CLI::App* command, int& rule) {
       ->option_text("none|dialogue|charge-balance (none)");
 }
 
+// The Monte Carlo options of a command that draws analyses within their errors.
+void addDraws(CLI::App* command, int& draws, std::uint64_t& seed, std::string& sigmaFile,
+              std::optional<double>& relativeSigma) {
+  command->add_option("--mc", draws, "Monte Carlo draws per sample (1 to 1000000)")
+      ->check(CLI::Range(1, 1000000));
+  command->add_option("--seed", seed, "seed of the draws (default 1)")
+      ->check(CLI::Validator(checkSeed, "0..2^64-1"));
+  CLI::Option* sigma =
+      command->add_option("--sigma", sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
+  command->add_option("--rel-sigma", relativeSigma, "every oxide uncertain by PCT per cent")
+      ->check(finiteNumber())
+      ->check(CLI::Range(0.0, 1000.0))
+      ->excludes(sigma);
+}
+
 // A bare --ferric (no rule named after it) means the dialogue's rule, as it
 // always has: written out as --ferric=dialogue before parsing. What follows
 // it is taken for a rule when it is one, or when it is no option and no file
@@ -260,16 +275,7 @@ void addCalc(CLI::App& app, CalcOptions& o, std::vector<std::string>& pairs, std
   calc->add_flag("--cations", o.cations, "the results file holds cations per formula unit");
   calc->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");
   calc->add_flag("-q,--quiet", o.quiet, "no notes on standard error (errors still)");
-  calc->add_option("--mc", o.draws, "Monte Carlo draws per sample (1 to 1000000)")
-      ->check(CLI::Range(1, 1000000));
-  calc->add_option("--seed", o.seed, "seed of the draws (default 1)")
-      ->check(CLI::Validator(checkSeed, "0..2^64-1"));
-  CLI::Option* sigma =
-      calc->add_option("--sigma", o.sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
-  calc->add_option("--rel-sigma", o.relativeSigma, "every oxide uncertain by PCT per cent")
-      ->check(finiteNumber())
-      ->check(CLI::Range(0.0, 1000.0))
-      ->excludes(sigma);
+  addDraws(calc, o.draws, o.seed, o.sigmaFile, o.relativeSigma);
   calc->add_option("--threads", o.threads, "threads to evaluate samples on (default: every core)")
       ->check(CLI::Range(1, 1024));
   calc->add_option("--totals", totals,
@@ -344,16 +350,7 @@ void addCompare(CLI::App& app, CompareOptions& o, std::optional<double>& tempera
   addFerric(c, o.ferric);
   c->add_option("-n,--iterations", o.iterations, "barometer-thermometer passes at most")
       ->check(CLI::Range(1, 100000));
-  c->add_option("--mc", o.draws, "Monte Carlo draws per sample (1 to 1000000)")
-      ->check(CLI::Range(1, 1000000));
-  c->add_option("--seed", o.seed, "seed of the draws (default 1)")
-      ->check(CLI::Validator(checkSeed, "0..2^64-1"));
-  CLI::Option* sigma =
-      c->add_option("--sigma", o.sigmaFile, "1-sigma errors: CSV of mineral,oxide,abs,rel");
-  c->add_option("--rel-sigma", o.relativeSigma, "every oxide uncertain by PCT per cent")
-      ->check(finiteNumber())
-      ->check(CLI::Range(0.0, 1000.0))
-      ->excludes(sigma);
+  addDraws(c, o.draws, o.seed, o.sigmaFile, o.relativeSigma);
   c->add_option("--threads", o.threads, "threads (default: every core); the output is the same")
       ->check(CLI::Range(1, 1024));
   c->add_option("--sheet", o.sheet, "workbook sheet (default: the first)");

@@ -1,6 +1,7 @@
 #include "run/analysis_input.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 
@@ -79,22 +80,57 @@ class TableInput final : public AnalysisInput {
   void begin(const tables::AssociationTable& table) {
     compilation_.beginTable(table.fileName(), tables::tableRows(wide(table), options_.rowsAlone));
   }
+  // Reads the next row of `table` into `row`; false at its end.
+  static bool readRow(tables::AssociationTable& table, tables::TableRow& row) {
+    if (!table.next(row)) return false;
+    if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
+    return true;
+  }
+  void addRow(const tables::AssociationTable& table, const tables::TableRow& row) {
+    compilation_.add(row);
+    const tables::RepeatedNames& names = compilation_.tableNames();
+    if (options_.repeatedNamesRefused && names.firstRow() != 0) refuse(table, names);
+  }
+  void end(std::unique_ptr<tables::AssociationTable>& table) {
+    compilation_.endTable();
+    table.reset();  // closes the file
+  }
   // Adds the next row of `table`; false at its end, which ends the table.
   bool addRow(std::unique_ptr<tables::AssociationTable>& table) {
-    if (!table->next(row_)) {
-      compilation_.endTable();
-      table.reset();  // closes the file
+    if (!readRow(*table, row_)) {
+      end(table);
       return false;
     }
-    if (stopRequested != 0) throw InputError("mantlept: stopped while reading the tables");
-    compilation_.add(row_);
-    const tables::RepeatedNames& names = compilation_.tableNames();
-    if (options_.repeatedNamesRefused && names.firstRow() != 0) refuse(*table, names);
+    addRow(*table, row_);
     return true;
+  }
+  // The rows of a long table join their sample's group wherever it is in
+  // memory: each row is added three rows after it is read, the places its
+  // joining touches asked for a step a row meanwhile. The rows are added in
+  // the order read, as one by one.
+  void gatherAhead(std::unique_ptr<tables::AssociationTable>& table) {
+    constexpr std::size_t kAhead = 4;
+    std::array<tables::TableRow, kAhead> rows;
+    std::size_t read = 0, added = 0;
+    for (bool more = true; more || added < read;) {
+      if (more && (more = readRow(*table, rows[read % kAhead]))) {
+        ++read;
+        compilation_.expectIndex(rows[(read - 1) % kAhead]);
+        if (read - added >= 2) compilation_.expectGroup(rows[(read - 2) % kAhead]);
+        if (read - added >= 3) compilation_.expectSums(rows[(read - 3) % kAhead]);
+      }
+      if (read - added >= kAhead || (!more && added < read))
+        addRow(*table, rows[added++ % kAhead]);
+    }
+    end(table);
   }
   void gather() {
     for (std::unique_ptr<tables::AssociationTable>& table : tables_) {
       begin(*table);
+      if (!wide(*table)) {
+        gatherAhead(table);
+        continue;
+      }
       while (addRow(table)) {
       }
     }

@@ -109,6 +109,38 @@ std::int64_t Compilation::lookUp(const std::string& sample, std::size_t& at) con
   }
 }
 
+void Compilation::expectIndex(const TableRow& row) const {
+  if (index_.empty()) return;
+  const std::uint64_t hash = std::hash<std::string_view>{}(row.sample) & 0xFFFFFFFFu;
+  __builtin_prefetch(&index_[static_cast<std::size_t>(hash) & (index_.size() - 1)]);
+}
+
+std::int64_t Compilation::likelyGroup(std::string_view sample) const {
+  if (index_.empty()) return -1;
+  const std::uint64_t hash = std::hash<std::string_view>{}(sample) & 0xFFFFFFFFu;
+  for (std::size_t at = static_cast<std::size_t>(hash) & (index_.size() - 1);;
+       at = (at + 1) & (index_.size() - 1)) {
+    const std::uint64_t entry = index_[at];
+    if (entry == 0) return -1;
+    if ((entry >> 32) == hash) return static_cast<std::int64_t>((entry & 0xFFFFFFFFu) - 1u);
+  }
+}
+
+void Compilation::expectGroup(const TableRow& row) const {
+  const std::int64_t group = likelyGroup(row.sample);
+  if (group >= 0) __builtin_prefetch(&groups_[static_cast<std::size_t>(group)]);
+}
+
+void Compilation::expectSums(const TableRow& row) const {
+  const std::int64_t group = likelyGroup(row.sample);
+  if (group < 0) return;
+  const Group& g = groups_[static_cast<std::size_t>(group)];
+  for (const RowAnalysis& analysis : row.analyses) {
+    const std::int32_t i = g.sums[static_cast<std::size_t>(analysis.slot)];
+    if (i >= 0) __builtin_prefetch(&sums_[static_cast<std::size_t>(i)]);
+  }
+}
+
 void Compilation::place(std::size_t at, std::uint32_t group) {
   const std::uint64_t hash = std::hash<std::string_view>{}(groups_[group].sample) & 0xFFFFFFFFu;
   index_[at] = hash << 32 | (group + 1u);

@@ -110,6 +110,13 @@ class Compilation {
   void beginTable(const std::string& fileName, TableRows rows);
   // Adds the analyses of one row.
   void add(const TableRow& row);
+  // Hints for a caller reading a long table ahead: `row` is to be added a
+  // few rows from now, so the memory its joining touches is fetched
+  // meanwhile, a step a row: the index, its sample's group, then the sums of
+  // its minerals. Nothing else changes.
+  void expectIndex(const TableRow& row) const;
+  void expectGroup(const TableRow& row) const;
+  void expectSums(const TableRow& row) const;
   // Ends the table begun: a wide table whose names are all distinct joins
   // the tables before it by name; one with a repeated name keeps each row
   // apart, with a note.
@@ -152,6 +159,8 @@ class Compilation {
   // The indexed group of `sample` or -1; `at` receives its place or the free
   // place for it.
   std::int64_t lookUp(const std::string& sample, std::size_t& at) const;
+  // The group the index gives for `sample` by its hash alone (a hint), or -1.
+  std::int64_t likelyGroup(std::string_view sample) const;
   void place(std::size_t at, std::uint32_t group);
   std::uint32_t newGroup(const std::string& sample);
   void joinInto(std::uint32_t from, std::uint32_t into);
