@@ -66,6 +66,12 @@ row() {  # row LABEL MB "wall cpu KiB" [BASE_WALL BASE_CPU]
 mb() { awk -v b="$(cat "$@" | wc -c)" 'BEGIN { printf "%.2f", b / 1e6 }'; }
 
 one=(-p 1,1 -q --force)
+# The workbook against the wide CSV timed before (wide.out, $ww, $wc).
+book_row() {
+  book=$(measure "$program" calc book.xlsx "${one[@]}" -o book.out)
+  same wide.out book.out "workbook against the CSV"
+  row "calc -p 1,1, workbook / wide CSV" "$(mb book.xlsx)" "$book" "$ww" "$wc"
+}
 heavy=(-p 0705 -p 0502 -p 0204 -p 3629 -p 2421 -p 2216 -p 3830 -p 2533 -p 0613 -p 4034
   -p 4438 -p 0422 -x 5 --ferric -n 10 -q --force)
 for n in $SIZES; do
@@ -80,9 +86,7 @@ for n in $SIZES; do
     wide=$(measure "$program" calc wide.csv "${one[@]}" -o wide.out)
     read -r ww wc _ <<<"$wide"
     row "calc -p 1,1, wide CSV (base)" "$(mb wide.csv)" "$wide"
-    book=$(measure "$program" calc book.xlsx "${one[@]}" -o book.out)
-    same wide.out book.out "workbook against the CSV"
-    row "calc -p 1,1, workbook / wide CSV" "$(mb book.xlsx)" "$book" "$ww" "$wc"
+    book_row
     if [ -n "$OLD" ]; then
       old=$(measure "$OLD" calc wide.csv "${one[@]}" -o old.out)
       same old.out wide.out "the old build against this one"
@@ -123,9 +127,7 @@ for n in $SIZES; do
   same <(tail -n +2 wide.out | sort) <(tail -n +2 spots.out | sort) "three spot tables"
   row "calc -p 1,1, three spot tables / wide CSV" "$(mb spots1.csv spots2.csv spots3.csv)" \
     "$spots" "$ww" "$wc"
-  book=$(measure "$program" calc book.xlsx "${one[@]}" -o book.out)
-  same wide.out book.out "workbook against the CSV"
-  row "calc -p 1,1, workbook / wide CSV" "$(mb book.xlsx)" "$book" "$ww" "$wc"
+  book_row
   conv=$(measure "$program" convert wide.csv -o converted.txt --force)
   "$program" calc converted.txt "${one[@]}" -o converted.out
   same wide.out converted.out "calc on the converted file against calc on the CSV"

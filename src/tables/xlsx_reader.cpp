@@ -189,8 +189,7 @@ class Expat {
     if (!error_.empty()) return error_;
     const std::string line = std::to_string(XML_GetCurrentLineNumber(parser_));
     if (memory_.exceeded)
-      return unreadable(fileName_, part_ + ", line " + line +
-                                       ": a tag or comment longer than " +
+      return unreadable(fileName_, part_ + ", line " + line + ": a tag or comment longer than " +
                                        std::to_string(kMaxParserBytes >> 20) + " MB");
     return unreadable(fileName_,
                       part_ + ", line " + line + ": " + XML_ErrorString(XML_GetErrorCode(parser_)));
@@ -275,7 +274,8 @@ SharedParse& sharedOf(void* u) { return static_cast<SharedParse&>(*static_cast<E
 
 void SharedStrings::add(std::string_view text) {
   if (text.size() > kTextBlock) throw TableError("mantlept: a shared string longer than 1 MB");
-  if (count_ % kPlaceBlock == 0) places_.push_back(std::make_unique<std::string_view[]>(kPlaceBlock));
+  if (count_ % kPlaceBlock == 0)
+    places_.push_back(std::make_unique<std::string_view[]>(kPlaceBlock));
   std::string_view& place = places_.back()[count_ % kPlaceBlock];
   ++count_;
   if (text.empty()) return;  // held nowhere
@@ -352,6 +352,7 @@ namespace markup {
 constexpr std::size_t kMaxTag = 64 * 1024;  // longer tags are left to expat
 constexpr std::size_t kMaxDepth = 64;
 constexpr std::size_t kMaxAttributes = 32;
+inline const char kNotTaken = 0;  // where a walk that cannot go on points
 
 constexpr bool isNameStart(int c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
@@ -428,7 +429,7 @@ struct SheetRows::Parser : ExpatOwner {
   bool replaying = false;  // expat is being shown the elements open at the hand-over
   std::string buffer;
   std::size_t pos = 0, end_ = 0;
-  long lines = 0;  // line ends walked
+  long lines = 0;                 // line ends walked
   std::vector<std::string> open;  // names of the open elements
   std::size_t openDepth = 0;
   Attribute attributes[markup::kMaxAttributes];  // of the element being started
@@ -471,8 +472,20 @@ struct SheetRows::Parser : ExpatOwner {
   }
 
   void startCell(Attributes atts) {
-    placeCell(attribute(atts, "r"));
-    const std::string_view t = attribute(atts, "t");
+    // The first "r" and the first "t", in one pass.
+    std::string_view r, t;
+    bool hasR = false, hasT = false;
+    for (const Attribute& a : atts) {
+      const std::string_view local = withoutPrefix(a.name);
+      if (!hasR && is(local, "r")) {
+        r = a.value;
+        hasR = true;
+      } else if (!hasT && is(local, "t")) {
+        t = a.value;
+        hasT = true;
+      }
+    }
+    placeCell(r);
     type = is(t, "s")           ? CellType::Shared
            : is(t, "inlineStr") ? CellType::Inline
            : is(t, "b")         ? CellType::Logical
@@ -508,8 +521,8 @@ struct SheetRows::Parser : ExpatOwner {
     }
     column = letters > 0 && letters <= 3 ? column - 1 : -1;
     placed = column < 0 || column >= kMaxSheetColumns ? kOutside
-             : !same(r.substr(letters), rowDigits)   ? kNotInRow
-                                                     : column;
+             : !same(r.substr(letters), rowDigits)    ? kNotInRow
+                                                      : column;
     if (placed < 0) ref.assign(r);
   }
 
@@ -702,7 +715,8 @@ struct SheetRows::Parser : ExpatOwner {
   void handOver() {
     scanning = false;
     replaying = true;
-    const std::string lineEnds(std::min<std::size_t>(static_cast<std::size_t>(lines), kChunk), '\n');
+    const std::string lineEnds(std::min<std::size_t>(static_cast<std::size_t>(lines), kChunk),
+                               '\n');
     for (long left = lines; left > 0; left -= static_cast<long>(lineEnds.size()))
       parser.parse(lineEnds.data(), std::min(lineEnds.size(), static_cast<std::size_t>(left)),
                    false);
@@ -728,8 +742,7 @@ struct SheetRows::Parser : ExpatOwner {
       pos += 3;
       head.remove_prefix(3);
     }
-    if (!head.starts_with("<?xml") || head.size() < 6 || !markup::space(head[5]))
-      return true;
+    if (!head.starts_with("<?xml") || head.size() < 6 || !markup::space(head[5])) return true;
     std::size_t at = 5;
     long lineEnds = 0;
     auto spaces = [&] {
@@ -761,10 +774,9 @@ struct SheetRows::Parser : ExpatOwner {
       at = close + 1;
       for (std::string_view a : allowed)
         if (a.size() == given.size() &&
-            std::equal(a.begin(), a.end(), given.begin(),
-                       [](char x, char y) {
-                         return x == y || (y >= 'a' && y <= 'z' && x == y - 'a' + 'A');
-                       }))
+            std::equal(a.begin(), a.end(), given.begin(), [](char x, char y) {
+              return x == y || (y >= 'a' && y <= 'z' && x == y - 'a' + 'A');
+            }))
           return true;
       return none();
     };
@@ -776,6 +788,90 @@ struct SheetRows::Parser : ExpatOwner {
     pos += at + 2;
     lines += lineEnds;
     return true;
+  }
+
+  // The attributes of a start tag from q (after its name) into `attributes`:
+  // the byte after the tag's end ('>' or "/>", `empty` then), nullptr when the
+  // tag runs past e, &kNotTaken when it is not one the scanner takes.
+  const char* attributeList(const char* q, const char* e, bool& empty, long& lineEnds) {
+    using markup::nameChar, markup::nameStart, markup::space;
+    attributeCount = 0;
+    for (;;) {
+      const char* before = q;
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      if (*q == '>') {
+        return q + 1;
+      }
+      if (*q == '/') {
+        if (q + 1 == e) return nullptr;
+        if (q[1] != '>') return &markup::kNotTaken;
+        empty = true;
+        return q + 2;
+      }
+      if (q == before || !nameStart(*q)) return &markup::kNotTaken;
+      const char* nameFrom = q;
+      while (q < e && nameChar(*q)) ++q;
+      const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
+      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      if (*q != '=') return &markup::kNotTaken;
+      for (++q; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
+      if (q == e) return nullptr;
+      const char quote = *q;
+      if (quote != '"' && quote != '\'') return &markup::kNotTaken;
+      const char* valueFrom = ++q;
+      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
+      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
+      if (q == e) return nullptr;
+      if (*q != quote) return &markup::kNotTaken;
+      if (attributeCount == markup::kMaxAttributes) return &markup::kNotTaken;
+      for (std::size_t i = 0; i < attributeCount; ++i)
+        if (same(attributes[i].name, attributeName)) return &markup::kNotTaken;
+      attributes[attributeCount++] = {attributeName,
+                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
+      ++q;
+    }
+  }
+
+  // A cell as a spreadsheet writes it, at p and whole in [p, e), walked in
+  // one go: <c ...>, then <v>text</v> or nothing, then </c>; or <c .../>.
+  // Its length once walked; 0, with nothing walked, for any other shape,
+  // which tag() then walks.
+  long cell(const char* p, const char* e) {
+    if (e - p < 4 || p[1] != 'c' ||
+        !(markup::space(static_cast<unsigned char>(p[2])) || p[2] == '>' || p[2] == '/'))
+      return 0;
+    long lineEnds = 0;
+    bool empty = false;
+    const char* q = attributeList(p + 2, e, empty, lineEnds);
+    if (q == nullptr || q == &markup::kNotTaken) return 0;
+    const char *valueFrom = nullptr, *valueTo = nullptr;
+    if (!empty) {
+      if (e - q >= 3 && q[0] == '<' && q[1] == 'v' && q[2] == '>') {
+        valueFrom = q += 3;
+        while (q < e && markup::kPlain.text[static_cast<unsigned char>(*q)]) ++q;
+        valueTo = q;
+        if (e - q < 4 || std::memcmp(q, "</v>", 4) != 0) return 0;
+        q += 4;
+      }
+      if (e - q < 4 || std::memcmp(q, "</c>", 4) != 0) return 0;
+      q += 4;
+    }
+    lines += lineEnds;
+    // What start() and end() do for these elements in a row, in short: the
+    // value, within one buffer, is far within a cell's limit.
+    cellDepth = ++depth;
+    startCell(Attributes(attributes, attributeCount));
+    if (valueFrom != nullptr) {
+      hasValue = true;
+      value.assign(valueFrom, static_cast<std::size_t>(valueTo - valueFrom));
+    }
+    cellDepth = 0;
+    endCell();
+    --depth;
+    checkHandlers();
+    return q - p;
   }
 
   // The tag at p (a '<'), whole in [p, e): its length once walked, 0 when it
@@ -806,46 +902,10 @@ struct SheetRows::Parser : ExpatOwner {
     while (q < e && nameChar(*q)) ++q;
     if (q == e) return 0;
     const std::string_view name(from, static_cast<std::size_t>(q - from));
-    attributeCount = 0;
     bool empty = false;
-    for (;;) {
-      const char* before = q;
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      if (*q == '>') {
-        ++q;
-        break;
-      }
-      if (*q == '/') {
-        if (q + 1 == e) return 0;
-        if (q[1] != '>') return -1;
-        q += 2;
-        empty = true;
-        break;
-      }
-      if (q == before || !nameStart(*q)) return -1;
-      const char* nameFrom = q;
-      while (q < e && nameChar(*q)) ++q;
-      const std::string_view attributeName(nameFrom, static_cast<std::size_t>(q - nameFrom));
-      for (; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      if (*q != '=') return -1;
-      for (++q; q < e && space(static_cast<unsigned char>(*q)); ++q) lineEnds += *q == '\n';
-      if (q == e) return 0;
-      const char quote = *q;
-      if (quote != '"' && quote != '\'') return -1;
-      const char* valueFrom = ++q;
-      const bool* plain = quote == '"' ? markup::kPlain.quoted : markup::kPlain.apostrophed;
-      while (q < e && plain[static_cast<unsigned char>(*q)]) ++q;
-      if (q == e) return 0;
-      if (*q != quote) return -1;
-      if (attributeCount == markup::kMaxAttributes) return -1;
-      for (std::size_t i = 0; i < attributeCount; ++i)
-        if (same(attributes[i].name, attributeName)) return -1;
-      attributes[attributeCount++] = {attributeName,
-                                      {valueFrom, static_cast<std::size_t>(q - valueFrom)}};
-      ++q;
-    }
+    const char* after = attributeList(q, e, empty, lineEnds);
+    if (after == nullptr || after == &markup::kNotTaken) return after == nullptr ? 0 : -1;
+    q = after;
     if ((openDepth == 0 && sawRoot) || openDepth == markup::kMaxDepth) return -1;
     sawRoot = true;
     if (open.size() == openDepth) open.emplace_back();
@@ -878,6 +938,13 @@ struct SheetRows::Parser : ExpatOwner {
       const char* e = buffer.data() + end_;
       const char c = *p;
       if (c == '<') {
+        if (rowDepth != 0 && cellDepth == 0 && depth == rowDepth) {
+          const long walked = cell(p, e);
+          if (walked > 0) {
+            pos += static_cast<std::size_t>(walked);
+            continue;
+          }
+        }
         const long walked = tag(p, e);
         if (walked > 0) {
           pos += static_cast<std::size_t>(walked);

@@ -117,7 +117,8 @@ TEST(DelimitedReader, RowsOfEveryKindReadInPiecesOfAnySize) {
   text += "last,1,2,3";  // no line end
   const Rows expected = splitByHand(text, ',');
   ASSERT_EQ(expected.size(), 402u);
-  for (std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{1} << 20}) {
+  for (std::size_t piece :
+       {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{1} << 20}) {
     std::size_t at = 0;
     DelimitedReader reader(
         [&](char* to, std::size_t size) {
@@ -318,19 +319,21 @@ TEST(XlsxReader, SheetNamesInMessagesShowControlBytesEscaped) {
   }
 }
 
+// The bytes of `xml` in pieces of at most `piece` bytes.
+ByteSource inPieces(std::string xml, std::size_t piece) {
+  return [xml = std::move(xml), piece, at = std::size_t{0}](char* to, std::size_t size) mutable {
+    std::size_t n = std::min({size, piece, xml.size() - at});
+    std::copy_n(xml.data() + at, n, to);
+    at += n;
+    return n;
+  };
+}
+
 // The rows of a sheet given in pieces of `piece` bytes, each row as its cells
 // joined by '|' after its number, or the message the read ends with.
 std::vector<std::string> sheetRows(const std::string& xml, std::size_t piece,
                                    const SharedStrings& shared) {
-  std::size_t at = 0;
-  SheetRows rows(
-      [&](char* to, std::size_t size) {
-        std::size_t n = std::min({size, piece, xml.size() - at});
-        std::copy_n(xml.data() + at, n, to);
-        at += n;
-        return n;
-      },
-      shared, "w.xlsx", "sheet");
+  SheetRows rows(inPieces(xml, piece), shared, "w.xlsx", "sheet");
   std::vector<std::string> got;
   std::vector<std::string> cells;
   try {
@@ -376,10 +379,15 @@ TEST(XlsxReader, OddShapesOfSheetsReadAsWritten) {
        want},
       {"CDATA, a character reference and UTF-8 in a cell",
        "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>F<![CDATA[o<]]>&#955;\xE2\x82\x89"
-       "</t></is></c><c><v>2</v></c></row>" + row3 + "</sheetData></worksheet>",
+       "</t></is></c><c><v>2</v></c></row>" +
+           row3 + "</sheetData></worksheet>",
        {"1|Fo<\xCE\xBB\xE2\x82\x89|2", want[1]}},
       {"line ends between the cells, CR LF",
        "<worksheet><sheetData>\r\n" + row1 + "\r\n" + row3 + "\r\n</sheetData></worksheet>", want},
+      {"an entity in a value, a line end in a cell's tag",
+       "<worksheet><sheetData><row><c\nr=\"A1\"><v>1&lt;2</v></c><c\tr='B1'><v>3</v></c></row>"
+       "</sheetData></worksheet>",
+       {"1|1<2|3"}},
       {"another encoding",
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row><c "
        "t=\"inlineStr\"><is><t>\xE9</t></is></c></row></sheetData></worksheet>",
@@ -401,6 +409,8 @@ TEST(XlsxReader, FaultsInTheMarkupAreToldAsExpatTellsThem) {
   const std::vector<std::string> faults = {
       open + "<row r=\"2\"><c r=\"A2\"><v>2</v></x></row>" + close,
       open + "<row r=\"2\" r=\"3\"></row>" + close,
+      open + "<row r=\"2\"><c\nr=\"A2\"><v>2</v></c></x></row>" + close,
+      open + "<row r=\"2\"><c r=\"A2\" r=\"A2\"><v>2</v></c></row>" + close,
       open + "<row r=\"2\"><c r=\"A2\"><v>2</v></c></row>\n<!-- a -- b -->" + close,
       open + close + "<worksheet/>",
       open + close + "text",
@@ -426,6 +436,44 @@ TEST(XlsxReader, FaultsInTheMarkupAreToldAsExpatTellsThem) {
   }
 }
 
+// Every shape of cell, walked at once as spreadsheets write it or by the
+// general walk, reads as it does when expat walks the whole part.
+TEST(XlsxReader, CellsOfEveryShapeReadAsExpatReadsThem) {
+  const std::vector<std::string> cells = {
+      "<c r=\"A2\"><v>40.5</v></c>",
+      "<c r=\"B2\" t=\"s\"><v>1</v></c>",
+      "<c r=\"A2\"/><c r=\"C2\" s=\"4\"/>",
+      "<c><v></v></c><c><v>7</v></c>",
+      "<c r='A2' t='n'><v>1E-2</v></c>",
+      "<c r=\"A2\"><v>1</v> </c>",
+      "<c r=\"A2\"><f>B2</f><v>2</v></c>",
+      "<c r=\"A2\"><v >3</v></c><c r=\"B2\"><v>4</v></c >",
+      "<c r=\"A2\"><v>&gt;5</v></c>",
+      "<c r=\"A2\" t=\"inlineStr\"><is><t>Ol</t></is></c>",
+      "<c r=\"A2\" t=\"str\"><v>x</v></c>",
+      "<x:c r=\"A2\"><x:v>8</x:v></x:c>",
+      "<c r=\"a2\"><v>9</v></c>",
+      "<c t=\"s\" r=\"B2\"><v>0</v></c><c r=\"D2\"><v>1</v></c>",
+  };
+  SharedStrings shared;
+  shared.add("Opx");
+  shared.add("Gt");
+  for (const std::string& c : cells) {
+    const std::string xml =
+        "<worksheet><sheetData><row r=\"2\">" + c + "</row></sheetData></worksheet>";
+    const std::vector<std::string> byExpat = sheetRows("<!---->" + xml, xml.size() + 7, shared);
+    ASSERT_EQ(byExpat.size(), 1u) << c << ": " << byExpat.back();
+    for (std::size_t piece : {std::size_t{1}, std::size_t{9}, xml.size()})
+      EXPECT_EQ(sheetRows(xml, piece, shared), byExpat) << c << ", pieces of " << piece;
+  }
+  // Two of them by hand: the shared string and the empty cells between.
+  EXPECT_EQ(sheetRows("<worksheet><sheetData><row r=\"2\">" + cells[13] +
+                          "</row></sheetData>"
+                          "</worksheet>",
+                      64, shared),
+            (std::vector<std::string>{"2||Opx||1"}));
+}
+
 TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
   std::string xml =
       "<?xml version=\"1.0\"?><x:worksheet xmlns:x=\"urn:a\"><x:sheetData>"
@@ -438,15 +486,7 @@ TEST(XlsxReader, SheetStreamedInPiecesOfAnySizeGivesTheSameRows) {
   shared.add("Sample");
   shared.add("SiO2");
   for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, xml.size()}) {
-    std::size_t at = 0;
-    SheetRows rows(
-        [&](char* to, std::size_t size) {
-          std::size_t n = std::min({size, piece, xml.size() - at});
-          std::copy_n(xml.data() + at, n, to);
-          at += n;
-          return n;
-        },
-        shared, "s.xlsx", "sheet");
+    SheetRows rows(inPieces(xml, piece), shared, "s.xlsx", "sheet");
     Rows got;
     std::vector<long> numbers;
     std::vector<std::string> cells;
@@ -557,18 +597,19 @@ TEST(XlsxReader, RowsCellsAndMarkupCannotGrowWithThePart) {
   const std::string big(std::size_t{20} << 20, 'x');
   std::vector<Case> cases;
   // Valueless cells without a reference count toward the row's 16,384 cells.
-  cases.push_back({"16384 empty cells", repeated(open + "<row>", "<c/>", 16384, "</row>" + close),
-                   "", 1});
+  cases.push_back(
+      {"16384 empty cells", repeated(open + "<row>", "<c/>", 16384, "</row>" + close), "", 1});
   cases.push_back({"16385 empty cells", repeated(open + "<row>", "<c/>", 16385, "</row>" + close),
                    "mantlept: b.xlsx, row 1: the row has more than 16384 cells (columns A to XFD)",
                    0});
   cases.push_back({"a row of 3 million empty cells",
                    repeated(open + "<row r=\"7\">", "<c s=\"1\"/>", 3000000, "</row>" + close),
                    "mantlept: b.xlsx, row 7: the row has more than 16384 cells", 0});
-  cases.push_back({"rows of empty cells", repeated(open, "<row><c/><c/><c/></row>", 20000, close),
-                   "", 20000});
+  cases.push_back(
+      {"rows of empty cells", repeated(open, "<row><c/><c/><c/></row>", 20000, close), "", 20000});
   // A tag, attribute or comment expat would have to hold whole.
-  cases.push_back({"a 20 MB attribute", repeated(open + "<row r=\"1\" x=\"", big, 1, "\"/>" + close),
+  cases.push_back({"a 20 MB attribute",
+                   repeated(open + "<row r=\"1\" x=\"", big, 1, "\"/>" + close),
                    "mantlept: b.xlsx: not a readable .xlsx workbook (sheet, line 1: a tag or "
                    "comment longer than 16 MB)",
                    0});
@@ -617,9 +658,9 @@ TEST(XlsxReader, SharedStringsHeldInBlocksAndCapped) {
   // within the cap.
   SharedStrings shared;
   try {
-    readSharedStrings(repeated("<sst>", "<si><t>" + std::string(1000, 'g') + "</t></si>", 70000,
-                               "</sst>"),
-                      shared, "s.xlsx", "xl/sharedStrings.xml");
+    readSharedStrings(
+        repeated("<sst>", "<si><t>" + std::string(1000, 'g') + "</t></si>", 70000, "</sst>"),
+        shared, "s.xlsx", "xl/sharedStrings.xml");
     ADD_FAILURE();
   } catch (const TableError& e) {
     EXPECT_EQ(std::string(e.what()),
