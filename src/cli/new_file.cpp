@@ -12,7 +12,12 @@ void createOutput(OutputFile& file, const std::string& path, bool force, const c
   struct stat info {};
   const bool exists = ::stat(path.c_str(), &info) == 0;
   const bool isFolder = exists && S_ISDIR(info.st_mode);
-  if (!isFolder && (force ? file.replace(path) : file.create(path))) return;
+  if (!isFolder && (force ? file.replace(path) : file.create(path))) {
+    // The commands' files are removed when a run fails: their rows go out in
+    // pieces of 64 KiB, not a write a sample.
+    file.batchRecords(std::size_t{64} << 10);
+    return;
+  }
   std::string reason;
   if (isFolder || errno == EISDIR) {
     reason = "it is a directory";

@@ -49,6 +49,7 @@ OutputFile::~OutputFile() {
 
 void OutputFile::reset() {
   pending_.clear();
+  records_ = 0;
   committed_ = 0;
   failed_ = false;
   error_ = 0;
@@ -116,15 +117,23 @@ void OutputFile::write(std::string_view text) {
 
 bool OutputFile::commit() {
   if (fd_ < 0 || failed_) return false;
+  records_ = pending_.size();
+  // The first record (a header, mostly) is written at once.
+  if (records_ < batch_ && committed_ > 0) return true;
+  return writeRecords();
+}
+
+bool OutputFile::writeRecords() {
   std::size_t done = 0;
-  while (done < pending_.size()) {
-    ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+  while (done < records_) {
+    ssize_t n = ::write(fd_, pending_.data() + done, records_ - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      // Cut the piece of the record that did reach the file.
+      // Cut the piece of the records that did reach the file.
       error_ = n < 0 ? errno : ENOSPC;
       failed_ = true;
       pending_.clear();
+      records_ = 0;
       if (kind_ != Kind::Device && ::ftruncate(fd_, static_cast<off_t>(committed_)) == 0) {
         ::lseek(fd_, static_cast<off_t>(committed_), SEEK_SET);
       }
@@ -133,13 +142,18 @@ bool OutputFile::commit() {
     done += static_cast<std::size_t>(n);
   }
   committed_ += static_cast<long long>(done);
-  pending_.clear();
+  pending_.erase(0, records_);
+  records_ = 0;
   return true;
 }
 
 bool OutputFile::finish() {
   if (fd_ < 0) return !failed_;
-  bool ok = commit();
+  bool ok = !failed_;
+  if (ok) {
+    records_ = pending_.size();
+    ok = writeRecords();
+  }
   if (::close(fd_) != 0 && ok) {
     error_ = errno;
     ok = false;

@@ -37,6 +37,12 @@ class OutputFile {
   // Writes the record to the file; false when that failed (the file then
   // holds what the earlier commits wrote, and no later commit writes).
   bool commit();
+  // From now on records after the first are gathered up to `bytes` and
+  // written together (a file of many short records, removed anyway when the
+  // run fails): a commit only marks the record's end until then, and a failed
+  // write cuts the file back to the end of the last batch written. 0: every
+  // record at its commit.
+  void batchRecords(std::size_t bytes) { batch_ = bytes; }
   // The errno value of the failed commit or close (0 while none failed).
   int error() const { return error_; }
   // Commits what is left and closes the file, but leaves a replacing file
@@ -62,7 +68,10 @@ class OutputFile {
   std::string path_;     // the name the user gave
   std::string written_;  // the name the bytes go to (temporary when replacing)
   std::string target_;   // the file a replacement takes the place of
+  bool writeRecords();  // the complete records pending
   std::string pending_;
+  std::size_t records_ = 0;  // bytes of `pending_` that end a committed record
+  std::size_t batch_ = 0;
   long long committed_ = 0;
   bool failed_ = false;
   int error_ = 0;
