@@ -3,6 +3,7 @@
 #include "run/analysis_input.hpp"
 #include "cli/new_file.hpp"
 #include "core/stop_request.hpp"
+#include "run/sample_runner.hpp"
 #include "tables/analysis_writer.hpp"
 #include "tables/row_source.hpp"
 
@@ -27,13 +28,17 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
     }
     if (!o.output.empty()) createOutput(file, o.output, o.force, "analysis file");
     tables::SampleNameChecker names;
-    Association a;
-    std::string lines;
-    while (input->next(a)) {
-      if (stopRequested != 0) {
-        return fail("mantlept: stopped; no analysis file is left",
-                    128 + static_cast<int>(stopRequested));
-      }
+    // The lines of each sample are made on every core, checked and written
+    // in input order.
+    SampleRunOptions each;
+    each.threads = sampleThreads(0);
+    each.stopped = [] { return stopRequested != 0; };
+    auto work = [](const Association& a, std::uint64_t) {
+      std::string lines;
+      tables::appendAnalysisLines(lines, a);
+      return lines;
+    };
+    auto consume = [&](const Association& a, std::uint64_t, std::string& lines) {
       try {
         names.check(a);
       } catch (const tables::TableError& e) {
@@ -42,8 +47,6 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
         throw InputError("mantlept: " + (o.tables.size() == 1 ? o.tables.front() : "the tables") +
                          ": " + std::string(why));
       }
-      lines.clear();
-      tables::appendAnalysisLines(lines, a);
       if (file.isOpen()) {
         file.write(lines);
         commitOutput(file, "analysis file");
@@ -51,7 +54,8 @@ int runConvert(const ConvertOptions& o, std::ostream& out, std::ostream& err) {
         out << lines;
         if (!out) throw OutputError("mantlept: writing the analyses to standard output failed");
       }
-    }
+    };
+    runSamples<std::string>(*input, each, work, consume);
     // A read cut short by a signal ends the input early: the stop, not the end.
     if (stopRequested != 0) {
       return fail("mantlept: stopped; no analysis file is left",
