@@ -11,6 +11,7 @@
 #include "api.hpp"
 #include "frames.hpp"
 #include "geotherm/run.hpp"
+#include "run/sample_runner.hpp"
 
 namespace mantlept::python {
 
@@ -41,6 +42,7 @@ py::tuple geothermFit(py::object points, py::object pair, std::optional<double> 
   o.dropFlagged = dropFlagged;
   request.q0 = q0;
   request.format = geotherm::SummaryFormat::Json;
+  request.threads = sampleThreads(0);  // every core, as the command
   request.table = true;
   request.svg = !svg.is_none();
 

@@ -67,19 +67,12 @@ py::tuple grainsOf(py::object data, std::optional<double> q0, py::object fit, py
     // The geotherm of q0 or fit before the grains are read, as the command does.
     if (!fitCpx) run.geotherm = grainsGeotherm(q0, fitPath, pairText, false, notes);
     OpenedData opened = openData(data, sheetName, options);
-    std::string row;
+    request.rowText = true;
     evaluateGrains(
         *opened.input, request, run,
-        [&](const grains::Grain& grain) {
-          row.clear();
-          grains::appendGrainRow(row, grain);
-          columns.addRows(row);
-        },
-        [&](const grains::CpxGrain& grain) {
-          if (!cpxOut) return;
-          row.clear();
-          grains::appendCpxGrainRow(row, grain);
-          cpxColumns.addRows(row);
+        [&](const grains::Grain&, std::string_view row) { columns.addRows(row); },
+        [&](const grains::CpxGrain&, std::string_view row) {
+          if (cpxOut) cpxColumns.addRows(row);
         },
         notes);
     opened.input->report(notes, false);

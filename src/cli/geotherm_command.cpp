@@ -8,6 +8,7 @@
 #include "core/output_file.hpp"
 #include "core/stop_request.hpp"
 #include "geotherm/run.hpp"
+#include "run/sample_runner.hpp"
 #include "tables/row_source.hpp"
 
 namespace mantlept::cli {
@@ -83,6 +84,7 @@ geotherm::GeothermRequest request(const GeothermOptions& o) {
   r.table = !o.outTable.empty();
   r.svg = !o.outSvg.empty();
   r.stopped = [] { return stopRequested != 0; };
+  r.threads = sampleThreads(0);
   return r;
 }
 

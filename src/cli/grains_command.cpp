@@ -26,10 +26,9 @@ void writeWhole(OutputFile& file, const std::string& text, const char* what) {
 class RowFile {
  public:
   RowFile(OutputFile& file, const char* what) : file_(file), what_(what) {}
-  template <typename Row>
-  void add(const Row& append) {
+  void add(std::string_view row) {
     if (!file_.isOpen()) return;
-    append(rows_);
+    rows_ += row;
     if (rows_.size() > 1 << 16) {
       file_.write(rows_);
       commitOutput(file_, what_);
@@ -76,6 +75,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     request.sigmaT_C = o.sigmaT;
     request.sigmaP_kbar = o.sigmaP;
     request.cpxPoints = !o.ptSvg.empty();
+    request.rowText = true;
     request.quiet = o.quiet;
     request.threads = sampleThreads(o.threads);
     // The geotherm of --q0 or --fit first: a bad points table stops the run
@@ -107,12 +107,8 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
 
     Progress progress(err, standardErrorIsTerminal(), steadySeconds);
     RowFile garnetRows(grainFile, "grain file"), cpxRows(cpxFile, "clinopyroxene file");
-    auto garnet = [&](const grains::Grain& grain) {
-      garnetRows.add([&](std::string& rows) { grains::appendGrainRow(rows, grain); });
-    };
-    auto cpx = [&](const grains::CpxGrain& grain) {
-      cpxRows.add([&](std::string& rows) { grains::appendCpxGrainRow(rows, grain); });
-    };
+    auto garnet = [&](const grains::Grain&, std::string_view row) { garnetRows.add(row); };
+    auto cpx = [&](const grains::CpxGrain&, std::string_view row) { cpxRows.add(row); };
     // Asked before each sample and once after the last: the progress line
     // counts the sample before, a signal stops.
     bool first = true;

@@ -2,7 +2,9 @@
 #include "geotherm/fit.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace mantlept::geotherm {
 namespace {
@@ -12,6 +14,8 @@ constexpr double kScanStep = 1.0;    // mW/m²
 // A variance may not fall below this share of its uncorrelated value: with a
 // correlation near ±1 the variance along the geotherm can vanish.
 constexpr double kVarianceFloor = 0.01;
+// Fewer points than this are not worth a second thread in the scan.
+constexpr std::size_t kThreadPoints = 4096;
 
 // The misfit of a point (T_C ± sT_C, P ± sP_GPa, correlation rho) to a
 // geotherm of temperature T_K and slope dT/dP (K/GPa) at the point's pressure.
@@ -59,6 +63,77 @@ class PlacedPoints {
       }
     }
     return sum;
+  }
+
+  // chi² at every heat flow of `q0s`, each the very sum chiSquare(q0) gives:
+  // the points are read once, each point's misfits to all the geotherms
+  // added to their sums in point order, with the geotherms' temperatures
+  // side by side in memory. The heat flows are shared out among `threads`
+  // threads, each keeping whole sums, so the sums are those of one thread.
+  std::vector<double> chiSquares(const std::vector<double>& q0s, const StopCheck& stopped,
+                                 int threads) const {
+    std::vector<double> sums(q0s.size(), 0.0);
+    std::size_t parts = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, threads)),
+                                              q0s.size());
+    if (placed_.size() < kThreadPoints) parts = 1;
+    std::atomic<bool> halt{false};
+    auto scan = [&](std::size_t part, bool caller) {
+      const std::size_t from = q0s.size() * part / parts;
+      const std::size_t nq = q0s.size() * (part + 1) / parts - from;
+      if (nq == 0) return;
+      // temps[row * nq + k]: the temperature (K) of row `row` of geotherm from + k.
+      std::vector<double> temps;
+      for (std::size_t k = 0; k < nq; ++k) {
+        const Geotherm g = computeGeotherm(q0s[from + k]);
+        if (temps.empty()) temps.resize(g.rows.size() * nq);
+        for (std::size_t row = 0; row < g.rows.size(); ++row) temps[row * nq + k] = g.rows[row].T_K;
+      }
+      std::vector<double> own(nq, 0.0);
+      for (std::size_t i = 0; i < placed_.size(); ++i) {
+        if ((i & 4095u) == 0) {
+          if (caller && stopped && stopped()) halt = true;
+          if (halt) return;
+        }
+        const Placed& p = placed_[i];
+        const double* hereA = &temps[p.here.a * nq];
+        const double* hereB = &temps[p.here.b * nq];
+        const double* aboveA = &temps[p.above.a * nq];
+        const double* aboveB = &temps[p.above.b * nq];
+        const double* belowA = &temps[p.below.a * nq];
+        const double* belowB = &temps[p.below.b * nq];
+        // misfit() with its branches as selections, so that the geotherms
+        // are worked side by side in vector registers; the same operations.
+        const double sT = p.sigmaT_C, sP_GPa = p.sigmaP_GPa, rho2sT = 2.0 * p.rho * sT;
+        double* const sum = own.data();
+        for (std::size_t k = 0; k < nq; ++k) {
+          // As Geotherm::temperatureAt.
+          const double Th = hereA[k] + p.here.w * (hereB[k] - hereA[k]);
+          const double Ta = aboveA[k] + p.above.w * (aboveB[k] - aboveA[k]);
+          const double Tb = belowA[k] + p.below.w * (belowB[k] - belowA[k]);
+          const double slope = (Ta - Tb) / (2.0 * kSlopeStepGPa);
+          const double dT = p.T_C - (Th - kZeroCelsius);
+          const double sP = slope * sP_GPa;
+          const double uncorrelated = sT * sT + sP * sP;
+          const double least = kVarianceFloor * uncorrelated;
+          double variance = uncorrelated - rho2sT * sP;
+          variance = variance < least ? least : variance;
+          const double m = dT * dT / variance;
+          sum[k] += variance > 0.0 ? m : 0.0;
+        }
+      }
+      std::copy(own.begin(), own.end(), sums.begin() + static_cast<std::ptrdiff_t>(from));
+    };
+    std::vector<std::thread> helpers;
+    std::size_t part = 1;
+    try {
+      for (; part < parts; ++part) helpers.emplace_back(scan, part, false);
+    } catch (...) {  // no thread to be had: the caller's thread takes the rest
+    }
+    for (std::size_t rest = part; rest < parts; ++rest) scan(rest, true);
+    scan(0, true);
+    for (std::thread& t : helpers) t.join();
+    if (halt) throw Stopped();
+    return sums;
   }
 
  private:
@@ -137,20 +212,23 @@ double chiSquare(double q0, const std::vector<Point>& points, const StopCheck& s
   return chiSquare(computeGeotherm(q0), points, stopped);
 }
 
-FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped) {
+FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped, int threads) {
   FitResult r;
   r.n_points = static_cast<int>(points.size());
   if (points.empty()) return r;
   const PlacedPoints placed(points, stopped);
 
   // Coarse scan, then a golden-section search in the bracket around the least value.
-  double best = kMinHeatFlow;
-  double bestChi2 = placed.chiSquare(best, stopped);
-  for (double q = kMinHeatFlow + kScanStep; q <= kMaxHeatFlow + 1e-9; q += kScanStep) {
-    double c = placed.chiSquare(q, stopped);
-    if (c < bestChi2) {
-      bestChi2 = c;
-      best = q;
+  std::vector<double> grid{kMinHeatFlow};
+  for (double q = kMinHeatFlow + kScanStep; q <= kMaxHeatFlow + 1e-9; q += kScanStep)
+    grid.push_back(q);
+  const std::vector<double> scanned = placed.chiSquares(grid, stopped, threads);
+  double best = grid[0];
+  double bestChi2 = scanned[0];
+  for (std::size_t k = 1; k < grid.size(); ++k) {
+    if (scanned[k] < bestChi2) {
+      bestChi2 = scanned[k];
+      best = grid[k];
     }
   }
   double lo = std::max(kMinHeatFlow, best - kScanStep);

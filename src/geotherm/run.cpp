@@ -18,7 +18,7 @@ void checkRequest(const GeothermRequest& r) {
 }
 
 Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
-                        const std::string& source, const StopCheck& stopped) {
+                        const std::string& source, const StopCheck& stopped, int threads) {
   const auto& pts = read.points;
   if (!q0 && pts.size() < 2)
     throw PointsError("mantlept: " + source + ": fewer than 2 usable points (" +
@@ -30,14 +30,14 @@ Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
     fit.chi2 = chiSquare(*q0, pts, stopped);
     fit.reduced_chi2 = pts.size() > 1 ? fit.chi2 / static_cast<double>(pts.size() - 1) : 0.0;
   } else {
-    fit = fitHeatFlow(pts, stopped);
+    fit = fitHeatFlow(pts, stopped, threads);
   }
   return makeSummary(fit, read.excluded);
 }
 
 GeothermOutcome renderGeotherm(const GeothermRequest& r, PointsRead read) {
   GeothermOutcome o;
-  o.summary = geothermSummary(r.q0, read, r.points.path, r.stopped);
+  o.summary = geothermSummary(r.q0, read, r.points.path, r.stopped, r.threads);
   o.read = std::move(read);
   std::ostringstream summary, table, svg;
   writeSummary(summary, o.summary, r.format);

@@ -19,6 +19,7 @@ struct GeothermRequest {
   bool table = false;  // render the geotherm table
   bool svg = false;    // render the P-T diagram
   StopCheck stopped;   // asked while reading, fitting and drawing; empty: never stops
+  int threads = 1;     // a large fit's misfits worked out on this many threads
 };
 
 struct GeothermOutcome {
@@ -34,9 +35,10 @@ void checkRequest(const GeothermRequest& request);
 
 // The best-fit (or given) geotherm of points already read. Throws PointsError
 // naming `source` when a fit has fewer than two points, Stopped when
-// `stopped` says stop.
+// `stopped` says stop. The fit runs on `threads` threads, with the same result.
 Summary geothermSummary(const std::optional<double>& q0, const PointsRead& read,
-                        const std::string& source, const StopCheck& stopped = {});
+                        const std::string& source, const StopCheck& stopped = {},
+                        int threads = 1);
 
 // Fits (or takes request.q0) and renders what the request asks for, from
 // points already read (the page reads them from its own row source).

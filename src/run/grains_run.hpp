@@ -13,6 +13,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geotherm/model.hpp"
@@ -42,6 +43,7 @@ struct GrainsRequest {
   bool fitCpx = false;       // or of the fit to the kept clinopyroxenes
   std::optional<double> sigmaT_C, sigmaP_kbar;  // errors of the clinopyroxene points
   bool cpxPoints = false;  // keep the P-T of every solved clinopyroxene (for the diagram)
+  bool rowText = false;  // hand each grain over with its row as the grain files write it
   bool quiet = false;
   int threads = 1;  // samples evaluated on this many threads (see sampleThreads)
 };
@@ -67,13 +69,15 @@ struct GrainsRun {
 // Every sample of `input` evaluated on request.threads threads and taken in
 // input order on the caller's thread: a clinopyroxene through `eachCpx`, a
 // garnet into `run.population` and through `each` (with fitCpx, all of them
-// after the last sample, still in input order). Notes go to `notes` unless
-// request.quiet. `stopped`, when given, is asked on the caller's thread
-// before each sample is read and once after the last; false when it said stop. Throws as grainsGeotherm does, and geotherm::PointsError
-// when fitCpx has fewer than two kept grains.
+// after the last sample, still in input order), each with its row as the
+// grain files write it when request.rowText (made on the workers), else "".
+// Notes go to `notes` unless request.quiet. `stopped`, when given, is asked
+// on the caller's thread before each sample is read and once after the last;
+// false when it said stop. Throws as grainsGeotherm does, and
+// geotherm::PointsError when fitCpx has fewer than two kept grains.
 bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRun& run,
-                    const std::function<void(const grains::Grain&)>& each,
-                    const std::function<void(const grains::CpxGrain&)>& eachCpx,
+                    const std::function<void(const grains::Grain&, std::string_view)>& each,
+                    const std::function<void(const grains::CpxGrain&, std::string_view)>& eachCpx,
                     std::ostream& notes, const std::function<bool()>& stopped = {});
 
 // The notes of a run (samples without a garnet or clinopyroxene, garnets

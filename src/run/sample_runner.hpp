@@ -69,6 +69,7 @@ bool runSamples(AnalysisInput& input, const SampleRunOptions& options, Work work
   auto produce = [&](SampleBatch& b) {
     b.first = read;
     b.samples.clear();
+    b.samples.reserve(perBatch);
     while (!ended && b.samples.size() < perBatch) {
       if (isStopped()) break;
       b.samples.emplace_back();

@@ -241,6 +241,37 @@ TEST(CpxGrains, OneTableAndTwoFilesGiveTheSameOutputs) {
   }
 }
 
+// A concentrate large enough that the garnets waiting for the fit are
+// projected in several pieces and the fit's scan is shared among threads:
+// every thread count gives the same bytes.
+TEST(CpxGrains, EveryThreadCountGivesTheSameOutputs) {
+  std::string big = "Sample," + kCpxColumns + "," + kGtColumns + "\n";
+  for (int copy = 0; copy < 1000; ++copy) {
+    const std::string suffix = "_" + std::to_string(copy);
+    for (const auto& [name, cells] : kCpx)
+      big += name + suffix + "," + cells + blanks(kGtColumns) + "\n";
+    for (const auto& [name, cells] : kGarnets)
+      big += name + suffix + blanks(kCpxColumns) + "," + cells + "\n";
+  }
+  auto run = [&](const char* threads) {
+    return runCommand({"grains", "big.csv", "--fit-cpx", "--cpx-out", "cpx.csv", "-o", "gt.csv",
+                       "--sections", "bins.csv", "--threads", threads},
+                      {{"big.csv", big}});
+  };
+  ProgramRun one = run("1"), three = run("3");
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_EQ(one.out, three.out);
+  EXPECT_EQ(summary(one.out)["n_cpx_kept"], "6000");
+  for (const char* file : {"cpx.csv", "gt.csv", "bins.csv"}) EXPECT_EQ(one.file(file), three.file(file)) << file;
+  const std::vector<std::string> garnets = lines(one.file("gt.csv"));
+  ASSERT_EQ(garnets.size(), 3001u);
+  // In input order, each with its depth on the fitted geotherm.
+  EXPECT_EQ(split(garnets[1])[0], "G1_0");
+  EXPECT_EQ(split(garnets[3000])[0], "G3_999");
+  EXPECT_FALSE(rowsByName(one.file("gt.csv"))["G2_500"]["depth_km"].empty());
+}
+
 TEST(CpxGrains, UsageAndFitFaultsLeaveNoFile) {
   const std::string oneKept = "Sample," + kCpxColumns + "\n" + kCpx[0].first + "," +
                               kCpx[0].second + "\n" + kCpx[6].first + "," + kCpx[6].second + "\n";
