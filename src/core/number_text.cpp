@@ -19,6 +19,11 @@ namespace mantlept {
 
 namespace {
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // The exact decimal digits of a whole float: its 24-bit significand times a
 // power of two, in base-10^9 limbs (least significant first).
 void appendWholeNumber(std::string& out, float value) {
@@ -71,19 +76,49 @@ void appendShortestFixed(std::string& out, float value) {
   }
   // The shortest round-trip digits (and the nearest among them) and their
   // decimal exponent, from the library's shortest-digits algorithm.
+#if FMT_VERSION >= 90000 && FMT_VERSION < 120000
+  // The digits themselves, as the library's "{}" format would write them,
+  // two at a time from the right into place.
+  const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+  std::uint32_t significand = decimal.significand;
+  char digits[16];
+  char* const last = digits + sizeof digits;
+  char* first = last;
+  while (significand >= 100) {
+    first -= 2;
+    std::memcpy(first, kDigitPairs + 2 * (significand % 100), 2);
+    significand /= 100;
+  }
+  if (significand >= 10) {
+    first -= 2;
+    std::memcpy(first, kDigitPairs + 2 * significand, 2);
+  } else {
+    *--first = static_cast<char>('0' + significand);
+  }
+  const int count = static_cast<int>(last - first);
+  // Digits before the decimal point: fewer than `count`, as the value is not
+  // whole; and the digits hold no trailing zeros.
+  const int point = count + decimal.exponent;
+  if (point <= 0) {
+    *to++ = '0';
+    *to++ = '.';
+    for (int k = point; k < 0; ++k) *to++ = '0';
+    std::memcpy(to, first, static_cast<std::size_t>(count));
+  } else {
+    std::memcpy(to, first, static_cast<std::size_t>(point));
+    to += point;
+    *to++ = '.';
+    std::memcpy(to, first + point, static_cast<std::size_t>(count - point));
+  }
+  to += count - (point > 0 ? point : 0);
+  out.append(text, to);
+#else
+  // Read from the library's text, in whatever notation it picks ("0.15",
+  // "1.5e-05").
   char digits[32];
   int count = 0;
   int point = -1;  // digits before the decimal point
   int exponent = 0;
-#if FMT_VERSION >= 90000 && FMT_VERSION < 120000
-  // The digits themselves, as the library's "{}" format would write them.
-  const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
-  count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, decimal.significand).ptr -
-                           digits);
-  exponent = decimal.exponent;
-#else
-  // Read from the library's text, in whatever notation it picks ("0.15",
-  // "1.5e-05").
   char shortest[32];
   const char* const end = fmt::format_to(shortest, FMT_COMPILE("{}"), magnitude);  // 13 at most
   for (const char* c = shortest; c != end; ++c) {
@@ -96,7 +131,6 @@ void appendShortestFixed(std::string& out, float value) {
       digits[count++] = *c;
     }
   }
-#endif
   if (point < 0) point = count;
   point += exponent;
   // Leading zeros of the digits (0.0015 -> "00015") do not count.
@@ -116,6 +150,7 @@ void appendShortestFixed(std::string& out, float value) {
   }
   while (significant != last) *to++ = *significant++;
   out.append(text, to);
+#endif
 }
 
 namespace {

@@ -70,6 +70,7 @@ class PlacedPoints {
   // added to their sums in point order, with the geotherms' temperatures
   // side by side in memory. The heat flows are shared out among `threads`
   // threads, each keeping whole sums, so the sums are those of one thread.
+  // The stop is asked on the caller's thread, every 4096 points.
   std::vector<double> chiSquares(const std::vector<double>& q0s, const StopCheck& stopped,
                                  int threads) const {
     std::vector<double> sums(q0s.size(), 0.0);
@@ -101,8 +102,8 @@ class PlacedPoints {
         const double* aboveB = &temps[p.above.b * nq];
         const double* belowA = &temps[p.below.a * nq];
         const double* belowB = &temps[p.below.b * nq];
-        // misfit() with its branches as selections, so that the geotherms
-        // are worked side by side in vector registers; the same operations.
+        // misfit() written out for this point's terms, the same operations
+        // in the same order.
         const double sT = p.sigmaT_C, sP_GPa = p.sigmaP_GPa, rho2sT = 2.0 * p.rho * sT;
         double* const sum = own.data();
         for (std::size_t k = 0; k < nq; ++k) {
