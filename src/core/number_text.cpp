@@ -66,12 +66,12 @@ void appendShortestFixed(std::string& out, float value) {
   // A whole number is written with all its digits, as it is stored.
   if (magnitude == std::floor(magnitude)) {
     if (magnitude >= 1.8e19f) {  // beyond 64 bits
-      out.append(text, to);
+      out.append(text, static_cast<std::size_t>(to - text));
       appendWholeNumber(out, magnitude);
       return;
     }
     to = std::to_chars(to, text + sizeof text, static_cast<std::uint64_t>(magnitude)).ptr;
-    out.append(text, to);
+    out.append(text, static_cast<std::size_t>(to - text));
     return;
   }
   // The shortest round-trip digits (and the nearest among them) and their
@@ -111,7 +111,7 @@ void appendShortestFixed(std::string& out, float value) {
     std::memcpy(to, first + point, static_cast<std::size_t>(count - point));
   }
   to += count - (point > 0 ? point : 0);
-  out.append(text, to);
+  out.append(text, static_cast<std::size_t>(to - text));
 #else
   // Read from the library's text, in whatever notation it picks ("0.15",
   // "1.5e-05").
@@ -149,7 +149,7 @@ void appendShortestFixed(std::string& out, float value) {
     *to++ = '.';
   }
   while (significant != last) *to++ = *significant++;
-  out.append(text, to);
+  out.append(text, static_cast<std::size_t>(to - text));
 #endif
 }
 
