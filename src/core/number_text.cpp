@@ -153,6 +153,28 @@ void appendShortestFixed(std::string& out, float value) {
 #endif
 }
 
+double shortestValue(float value) {
+  const float magnitude = std::fabs(value);
+  if (magnitude == std::floor(magnitude)) return static_cast<double>(value);  // written whole
+#if FMT_VERSION >= 90000 && FMT_VERSION < 120000
+  // The digits and the power of ten are exact doubles within 10^±22: one
+  // correctly rounded product or quotient is the double nearest the decimal.
+  constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+  const int e = decimal.exponent;
+  if (e >= -22 && e <= 22) {
+    const auto digits = static_cast<double>(decimal.significand);
+    const double v = e < 0 ? digits / kPowers[-e] : digits * kPowers[e];
+    return std::signbit(value) ? -v : v;
+  }
+#endif
+  std::string written;
+  appendShortestFixed(written, value);
+  return std::strtod(written.c_str(), nullptr);
+}
+
 namespace {
 
 // a·b = p + e exactly (Dekker's product: no fused multiply-add, no overflow).

@@ -11,6 +11,11 @@ namespace mantlept {
 // (30000001024). Finite values only.
 void appendShortestFixed(std::string& out, float value);
 
+// The double nearest the shortest decimal that reads back to `value` (the
+// value appendShortestFixed writes, read back as strtod reads it). Finite
+// values only.
+double shortestValue(float value);
+
 // Appends v with `decimals` decimals as printf's %.*f writes it: correctly
 // rounded, ties to even, "-0.00" for a small negative value.
 void appendFixedDecimals(std::string& out, double v, int decimals);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-#include <fmt/format.h>
 
 #include "core/number_text.hpp"
 #include "geotherm/summary.hpp"
@@ -60,14 +59,7 @@ double decimalValue(const char* text) {
 }  // namespace
 
 double asWritten(float v) {
-  if (std::isfinite(v) && v == std::floor(v)) return static_cast<double>(v);  // written whole
-  char text[64];
-  if (std::isfinite(v)) {
-    // The shortest digits that read back to v, in the library's notation:
-    // the value the fixed notation of appendShortestFixed writes.
-    *fmt::format_to_n(text, sizeof text - 1, "{}", v).out = '\0';
-    return decimalValue(text);
-  }
+  if (std::isfinite(v)) return shortestValue(v);
   std::string written;
   appendShortestFixed(written, v);
   return std::strtod(written.c_str(), nullptr);

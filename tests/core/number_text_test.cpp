@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -53,6 +54,24 @@ TEST(NumberText, ShortestFixedAgreesWithTheLibrary) {
   }
   for (float v = -30.0f; v < 1500.0f; v += 0.7137f) values.push_back(v);
   for (float v : values) EXPECT_EQ(shortest(v), libraryText(v)) << libraryText(v);
+}
+
+// The double of a float's shortest text: the text read back by strtod, on the
+// same values (both sides of 10^±22, where the quick product gives way).
+TEST(NumberText, ShortestValueIsTheShortestTextReadBack) {
+  EXPECT_EQ(shortestValue(0.1f), 0.1);
+  EXPECT_EQ(shortestValue(-273.15f), -273.15);
+  EXPECT_EQ(shortestValue(1.5e-5f), 1.5e-5);
+  EXPECT_EQ(shortestValue(1e-40f), 1e-40);
+  std::vector<float> values{std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+                            3.4e22f, 1.17e-22f, 1.1e-23f};
+  for (int e = -38; e <= 38; ++e) {
+    const float v = std::pow(10.0f, static_cast<float>(e)) * 1.2345f;
+    values.insert(values.end(), {v, std::nextafter(v, 0.0f), -v});
+  }
+  for (float v = -30.0f; v < 1500.0f; v += 0.7137f) values.push_back(v);
+  for (float v : values)
+    EXPECT_EQ(shortestValue(v), std::strtod(shortest(v).c_str(), nullptr)) << shortest(v);
 }
 
 TEST(NumberText, Log10IsTheLibrarysOnChosenValues) {

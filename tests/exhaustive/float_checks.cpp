@@ -3,11 +3,13 @@
 //   mantlept_float_checks log10      every positive finite float: log10Real = log10f
 //   mantlept_float_checks shortest   every finite float: appendShortestFixed = to_chars
 //   mantlept_float_checks fixed3     every float below 10^4 in size: appendPrintfFixed = %8.3f
+//   mantlept_float_checks readback   every finite float: shortestValue = strtod of its shortest text
 // Prints the count of differences and the first few, exits 1 on any.
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -67,6 +69,23 @@ int checkShortest() {
   return report("shortest", checked, differ);
 }
 
+int checkReadback() {
+  std::uint64_t differ = 0, checked = 0;
+  std::string text;
+  for (std::uint64_t b = 0; b <= 0xffffffffu; ++b) {
+    const float x = fromBits(static_cast<std::uint32_t>(b));
+    if (!std::isfinite(x)) continue;
+    ++checked;
+    text.clear();
+    mantlept::appendShortestFixed(text, x);
+    const double read = std::strtod(text.c_str(), nullptr);
+    const double ours = mantlept::shortestValue(x);
+    if (std::memcmp(&read, &ours, sizeof read) != 0 && ++differ <= 5)
+      std::printf("x=%a text=%s ours=%a\n", static_cast<double>(x), text.c_str(), ours);
+  }
+  return report("readback", checked, differ);
+}
+
 int checkFixed3() {
   std::uint64_t differ = 0, checked = 0;
   std::string ours;
@@ -91,6 +110,7 @@ int main(int argc, char** argv) {
   if (what == "log10") return checkLog10();
   if (what == "shortest") return checkShortest();
   if (what == "fixed3") return checkFixed3();
-  std::fprintf(stderr, "usage: mantlept_float_checks log10|shortest|fixed3\n");
+  if (what == "readback") return checkReadback();
+  std::fprintf(stderr, "usage: mantlept_float_checks log10|shortest|fixed3|readback\n");
   return 2;
 }
