@@ -76,6 +76,7 @@ int runGrains(const GrainsOptions& o, std::ostream& out, std::ostream& err) {
     request.sigmaP_kbar = o.sigmaP;
     request.cpxPoints = !o.ptSvg.empty();
     request.rowText = true;
+    request.fitStopped = [] { return stopRequested != 0; };
     request.quiet = o.quiet;
     request.threads = sampleThreads(o.threads);
     // The geotherm of --q0 or --fit first: a bad points table stops the run

@@ -69,7 +69,8 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
     geotherm::checkRequest(check);
   } else if (!run.geotherm) {
     run.geotherm =
-        grainsGeotherm(request.q0, request.fit, request.pair, request.quiet, notes, stopped);
+        grainsGeotherm(request.q0, request.fit, request.pair, request.quiet, notes,
+                       request.fitStopped);
   }
   std::optional<grains::GeothermProjection> projection;
   if (run.geotherm) projection.emplace(*run.geotherm);
@@ -131,7 +132,7 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
   if (!runSamples<SampleGrains>(input, options, work, consume)) return false;
   if (!request.fitCpx) return true;
 
-  run.cpxFit = cpxGeotherm(run, request, notes, stopped);
+  run.cpxFit = cpxGeotherm(run, request, notes, request.fitStopped);
   run.geotherm = run.cpxFit->best;
   projection.emplace(*run.geotherm);
 

@@ -44,6 +44,9 @@ struct GrainsRequest {
   std::optional<double> sigmaT_C, sigmaP_kbar;  // errors of the clinopyroxene points
   bool cpxPoints = false;  // keep the P-T of every solved clinopyroxene (for the diagram)
   bool rowText = false;  // hand each grain over with its row as the grain files write it
+  // Asked while a geotherm is read or fitted (every 4096 points); true stops
+  // the run with geotherm::Stopped. Empty: never.
+  std::function<bool()> fitStopped;
   bool quiet = false;
   int threads = 1;  // samples evaluated on this many threads (see sampleThreads)
 };
@@ -72,9 +75,11 @@ struct GrainsRun {
 // after the last sample, still in input order), each with its row as the
 // grain files write it when request.rowText (made on the workers), else "".
 // Notes go to `notes` unless request.quiet. `stopped`, when given, is asked
-// on the caller's thread before each sample is read and once after the last;
-// false when it said stop. Throws as grainsGeotherm does, and
-// geotherm::PointsError when fitCpx has fewer than two kept grains.
+// on the caller's thread before each sample is read and once after the last,
+// and at no other time (a progress count may ride on it); false when it said
+// stop. Throws as grainsGeotherm does, geotherm::Stopped when
+// request.fitStopped says stop, and geotherm::PointsError when fitCpx has
+// fewer than two kept grains.
 bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRun& run,
                     const std::function<void(const grains::Grain&, std::string_view)>& each,
                     const std::function<void(const grains::CpxGrain&, std::string_view)>& eachCpx,
