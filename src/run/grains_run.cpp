@@ -149,6 +149,7 @@ bool evaluateGrains(AnalysisInput& input, const GrainsRequest& request, GrainsRu
   std::size_t nextGrain = 0;
   auto cut = [&](Piece& piece) {
     if (nextGrain >= waiting.size()) return false;
+    if (request.fitStopped && request.fitStopped()) throw geotherm::Stopped();
     piece.begin = nextGrain;
     piece.end = std::min(waiting.size(), nextGrain + kPiece);
     nextGrain = piece.end;

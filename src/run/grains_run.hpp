@@ -44,7 +44,8 @@ struct GrainsRequest {
   std::optional<double> sigmaT_C, sigmaP_kbar;  // errors of the clinopyroxene points
   bool cpxPoints = false;  // keep the P-T of every solved clinopyroxene (for the diagram)
   bool rowText = false;  // hand each grain over with its row as the grain files write it
-  // Asked while a geotherm is read or fitted (every 4096 points); true stops
+  // Asked while a geotherm is read or fitted (every 4096 points) and while
+  // the garnets waiting for the fit are projected (every 1024); true stops
   // the run with geotherm::Stopped. Empty: never.
   std::function<bool()> fitStopped;
   bool quiet = false;
