@@ -56,9 +56,9 @@ double chiSquare(double q0, const std::vector<Point>& points, const StopCheck& s
 // Minimises chi² over q0 in [kMinHeatFlow, kMaxHeatFlow] to 0.001 mW/m²; the
 // interval is where chi² rises by max(1, reduced chi²) above its least value.
 // Needs at least two points. Throws Stopped when `stopped` says stop (asked
-// on the caller's thread). The misfits of a large fit are worked out on
-// `threads` threads and summed on the caller's in point order, so the result
-// is the same, to the last bit, on any number of threads.
+// on the caller's thread). The coarse scan over the heat flows is shared
+// among `threads` threads, each summing whole chi² sums in point order, so
+// the result is the same, to the last bit, on any number of threads.
 FitResult fitHeatFlow(const std::vector<Point>& points, const StopCheck& stopped = {},
                       int threads = 1);
 

