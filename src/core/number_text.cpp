@@ -104,13 +104,14 @@ void appendShortestFixed(std::string& out, float value) {
     *to++ = '.';
     for (int k = point; k < 0; ++k) *to++ = '0';
     std::memcpy(to, first, static_cast<std::size_t>(count));
+    to += count;
   } else {
     std::memcpy(to, first, static_cast<std::size_t>(point));
     to += point;
     *to++ = '.';
     std::memcpy(to, first + point, static_cast<std::size_t>(count - point));
+    to += count - point;
   }
-  to += count - (point > 0 ? point : 0);
   out.append(text, static_cast<std::size_t>(to - text));
 #else
   // Read from the library's text, in whatever notation it picks ("0.15",

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <thread>
 
 namespace mantlept::geotherm {
@@ -102,37 +103,41 @@ class PlacedPoints {
         const double* aboveB = &temps[p.above.b * nq];
         const double* belowA = &temps[p.below.a * nq];
         const double* belowB = &temps[p.below.b * nq];
-        // misfit() written out for this point's terms, the same operations
-        // in the same order.
-        const double sT = p.sigmaT_C, sP_GPa = p.sigmaP_GPa, rho2sT = 2.0 * p.rho * sT;
-        double* const sum = own.data();
         for (std::size_t k = 0; k < nq; ++k) {
-          // As Geotherm::temperatureAt.
-          const double Th = hereA[k] + p.here.w * (hereB[k] - hereA[k]);
-          const double Ta = aboveA[k] + p.above.w * (aboveB[k] - aboveA[k]);
-          const double Tb = belowA[k] + p.below.w * (belowB[k] - belowA[k]);
-          const double slope = (Ta - Tb) / (2.0 * kSlopeStepGPa);
-          const double dT = p.T_C - (Th - kZeroCelsius);
-          const double sP = slope * sP_GPa;
-          const double uncorrelated = sT * sT + sP * sP;
-          const double least = kVarianceFloor * uncorrelated;
-          double variance = uncorrelated - rho2sT * sP;
-          variance = variance < least ? least : variance;
-          const double m = dT * dT / variance;
-          sum[k] += variance > 0.0 ? m : 0.0;
+          // As Geotherm::temperatureAt, and the sum of chiSquare.
+          auto T = [k](const double* a, const double* b, double w) {
+            return a[k] + w * (b[k] - a[k]);
+          };
+          const double slope = (T(aboveA, aboveB, p.above.w) - T(belowA, belowB, p.below.w)) /
+                               (2.0 * kSlopeStepGPa);
+          own[k] += misfit(T(hereA, hereB, p.here.w), slope, p.T_C, p.sigmaT_C, p.sigmaP_GPa,
+                           p.rho);
         }
       }
       std::copy(own.begin(), own.end(), sums.begin() + static_cast<std::ptrdiff_t>(from));
     };
+    // A part that fails (out of memory, a stop check that throws) halts the
+    // others; its error goes on once every thread is joined.
+    std::vector<std::exception_ptr> errors(parts);
+    auto guarded = [&](std::size_t part, bool caller) {
+      try {
+        scan(part, caller);
+      } catch (...) {
+        errors[part] = std::current_exception();
+        halt = true;
+      }
+    };
     std::vector<std::thread> helpers;
     std::size_t part = 1;
     try {
-      for (; part < parts; ++part) helpers.emplace_back(scan, part, false);
+      for (; part < parts; ++part) helpers.emplace_back(guarded, part, false);
     } catch (...) {  // no thread to be had: the caller's thread takes the rest
     }
-    for (std::size_t rest = part; rest < parts; ++rest) scan(rest, true);
-    scan(0, true);
+    for (std::size_t rest = part; rest < parts; ++rest) guarded(rest, true);
+    guarded(0, true);
     for (std::thread& t : helpers) t.join();
+    for (const std::exception_ptr& e : errors)
+      if (e) std::rethrow_exception(e);
     if (halt) throw Stopped();
     return sums;
   }

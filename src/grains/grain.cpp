@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-
 #include "core/number_text.hpp"
 #include "geotherm/summary.hpp"
 #include "report/tidy_rows.hpp"
